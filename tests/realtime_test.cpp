@@ -1,0 +1,99 @@
+// The audio thread never allocates: after warm-up, rendering blocks with notes, controllers and
+// parameter changes makes no call to the global allocation functions.
+
+#include "support/hosted_plugin.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace
+{
+std::atomic<bool> gCounting{false};
+std::atomic<long> gAllocations{0};
+
+void* CountedAlloc(std::size_t size)
+{
+  if (gCounting.load(std::memory_order_relaxed))
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size ? size : 1))
+    return p;
+  throw std::bad_alloc();
+}
+
+/** Counts allocations made between construction and Stop(). */
+class AllocationCounter
+{
+public:
+  AllocationCounter()
+  {
+    gAllocations = 0;
+    gCounting = true;
+  }
+  ~AllocationCounter() { gCounting = false; }
+  long Stop()
+  {
+    gCounting = false;
+    return gAllocations.load();
+  }
+};
+} // namespace
+
+void* operator new(std::size_t size) { return CountedAlloc(size); }
+void* operator new[](std::size_t size) { return CountedAlloc(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+  try
+  {
+    return CountedAlloc(size);
+  }
+  catch (...)
+  {
+    return nullptr;
+  }
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+TEST(RealTime, CounterSeesAllocations)
+{
+  AllocationCounter counter;
+  auto* p = new int(3);
+  delete p;
+  EXPECT_EQ(counter.Stop(), 1);
+}
+
+TEST(RealTime, ProcessingAllocatesNothingAfterWarmUp)
+{
+  HostedPlugin host(48000.0, 256);
+  host.SetTempo(128);
+  host.RenderLeft(48000, 256); // warm-up
+
+  // A busy second of playing: chords, controllers, automation of every parameter, a tempo
+  // change and a state-load reset.
+  AllocationCounter counter;
+  for (int block = 0; block < 200; ++block)
+  {
+    const int note = 48 + (block * 7) % 36;
+    host.NoteOn(block % 256, note, 1 + block % 127);
+    host.NoteOn((block * 3) % 256, note + 4);
+    host.NoteOff((block * 5) % 256, note - 7);
+    host.Midi(10, 14, block % 128, 64 + block % 32);
+    host.Midi(20, 11, 1, block % 128);
+    host.Midi(30, 11, 64, (block % 8) < 4 ? 127 : 0);
+    host.Midi(40, 13, block % 128, 0);
+    const int index = block % kNumParams;
+    const IParam& p = *host.Plug().GetParam(index);
+    host.Set(index, p.Min() + (p.Max() - p.Min()) * ((block * 37) % 100) / 100.0);
+    if (block == 100)
+      host.SetTempo(90);
+    if (block == 150)
+      host.Engine().RequestReset();
+    host.Render(256);
+  }
+  EXPECT_EQ(counter.Stop(), 0);
+}
