@@ -1,0 +1,37 @@
+#pragma once
+// Setting parameters by name (or index) and value text before rendering, from --set options and
+// from parameter files of NAME=VALUE lines.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class IParam;
+class IPlugProcessor;
+
+struct ParamAssignment
+{
+  std::string name;
+  std::string value;
+  std::string origin; // where it came from, for error messages: "--set" or "file:line"
+};
+
+/** Splits text at its first '='. Throws UsageError when there is none or the name is empty. */
+ParamAssignment ParseAssignment(std::string_view text, std::string origin);
+
+/** Reads NAME=VALUE lines; blank lines and lines starting with '#' are skipped. Throws
+    FileError when the file cannot be read and UsageError for a line without '='. */
+std::vector<ParamAssignment> ReadParamsFile(const std::filesystem::path& path);
+
+/** The index of the parameter with exactly this name, else the one whose index the text is. */
+std::optional<int> FindParamIndex(const IPlugProcessor& plug, std::string_view nameOrIndex);
+
+/** The real value that text stands for, read as the host's text entry reads it; nullopt when it
+    is neither a list text (exact, then ignoring surrounding spaces, then an entry index) nor a
+    complete decimal number. Numbers are clamped to the range. */
+std::optional<double> ParamValueFromText(const IParam& param, std::string_view text);
+
+/** Sets the parameter's value. Throws UsageError for an unknown name or an unparsable value. */
+void ApplyAssignment(IPlugProcessor& plug, const ParamAssignment& assignment);
