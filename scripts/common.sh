@@ -34,9 +34,14 @@ vantrix_ensure_packages() {
     { apt-get update && apt-get install -y --no-install-recommends $missing; }
 }
 
-# Configures and builds one preset (release, debug, asan, tsan).
+# Configures and builds one preset (release, debug, asan, tsan); optionally only some targets.
 vantrix_build() {
   local preset=$1
+  shift
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -- -j"$(nproc)"
+  if [ $# -gt 0 ]; then
+    cmake --build --preset "$preset" --target "$@" -- -j"$(nproc)"
+  else
+    cmake --build --preset "$preset" -- -j"$(nproc)"
+  fi
 }

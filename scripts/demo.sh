@@ -8,5 +8,5 @@ source "$root/scripts/common.sh"
 cd "$root"
 
 vantrix_ensure_packages
-vantrix_build release
+vantrix_build release vantrix-render
 build/release/tools/render/vantrix-render --demo --out "$out"
