@@ -31,6 +31,7 @@ int UnisonCount(int mode)
 
 VX_Engine::VX_Engine()
 {
+  mVoices.Init(mSlots.data(), &mSettings);
   SetSampleRate(44100.0f);
 }
 
@@ -76,6 +77,14 @@ void VX_Engine::SelectSyncedRate(int syncSwitch, ETempoSync sync, float division
 }
 
 void VX_Engine::SetParameter(int index, float y)
+{
+  ApplyEngineParameter(index, y);
+  const float target = mSlots[index].target;
+  for (int v = 0; v < VX_VoiceManager::kNumVoices; ++v)
+    mVoices.Voice(v).SetVoiceParameter(index, y, target);
+}
+
+void VX_Engine::ApplyEngineParameter(int index, float y)
 {
   const int n = static_cast<int>(y);
   switch (index)
@@ -230,11 +239,13 @@ void VX_Engine::SetParameter(int index, float y)
     break;
   case kArpRange:
     mSettings.arpRange = n;
+    mVoices.SetArpOctaves(n + 1);
     break;
   case kArpMode:
     mSettings.arpMode = n;
     mSettings.arpOn = n > 0;
     AllNotesOff();
+    mVoices.SetArpMode(n);
     break;
   case kArpTempo:
     if (Raw(kArpTempoSync) < 0.5f)
@@ -340,6 +351,7 @@ void VX_Engine::SetSampleRate(float rate)
   mSettings.sampleRateRatio = 44100.0f / rate;
   mLastTempo = 1.0f; // the next block re-pushes the host tempo
   mSmoothingCoefficient = OnePoleCoefficient(kSmoothingTimeMs, rate);
+  mVoices.SetSampleRate(rate);
 }
 
 void VX_Engine::SetHostTempo(float bpm)
@@ -402,33 +414,17 @@ void VX_Engine::QueueMidi(int offset, uint8_t status, uint8_t data1, uint8_t dat
 
 void VX_Engine::NoteOn(int note, int velocity)
 {
-  mNotes.Press(note, velocity);
+  mVoices.NoteOn(note, velocity);
 }
 
 void VX_Engine::NoteOff(int note)
 {
-  if (mSettings.sustainDown)
-  {
-    mNotes.entries[note].sustained = 1;
-    return;
-  }
-  mNotes.Clear(note);
+  mVoices.NoteOff(note);
 }
 
 void VX_Engine::AllNotesOff()
 {
-  mNotes.ClearAll();
-}
-
-void VX_Engine::ReleaseSustainedNotes()
-{
-  for (int note = 0; note < NoteTable::kNumNotes; ++note)
-  {
-    if (mArpNotes.IsHeld(note) && mArpNotes.entries[note].sustained)
-      mArpNotes.Clear(note);
-    if (mNotes.IsHeld(note) && mNotes.entries[note].sustained)
-      NoteOff(note);
-  }
+  mVoices.AllNotesOff();
 }
 
 void VX_Engine::ApplyEvent(const VX_EngineEvent& event)
@@ -460,7 +456,7 @@ void VX_Engine::ApplyEvent(const VX_EngineEvent& event)
     const bool wasDown = mSettings.sustainDown;
     mSettings.sustainDown = event.value > 0.5f;
     if (wasDown && !mSettings.sustainDown)
-      ReleaseSustainedNotes();
+      mVoices.ReleaseSustainedNotes();
     break;
   }
   default:
@@ -510,6 +506,7 @@ void VX_Engine::AdvanceSmoothing()
 
 void VX_Engine::RenderFrame(float& left, float& right)
 {
+  mVoices.ArpeggiatorStep();
   left = 0.0f;
   right = 0.0f;
 }

@@ -10,6 +10,7 @@
 #include "engine/note_table.h"
 #include "engine/param_slot.h"
 #include "engine/tempo_sync.h"
+#include "engine/voice_manager.h"
 
 #include <array>
 #include <atomic>
@@ -60,8 +61,9 @@ public:
   const VX_ParamSlot& Slot(int index) const { return mSlots[index]; }
   const VX_EngineSettings& Settings() const { return mSettings; }
   const VX_TempoSync& TempoSync(ETempoSync which) const { return mTempoSyncs[which]; }
-  const NoteTable& Notes() const { return mNotes; }
-  const NoteTable& ArpNotes() const { return mArpNotes; }
+  const NoteTable& Notes() const { return mVoices.Notes(); }
+  const NoteTable& ArpNotes() const { return mVoices.ArpNotes(); }
+  const VX_VoiceManager& Voices() const { return mVoices; }
   float SampleRate() const { return mSampleRate; }
   float SmoothingCoefficient() const { return mSmoothingCoefficient; }
   float LastTempo() const { return mLastTempo; }
@@ -76,6 +78,7 @@ private:
   float Target(int index) const { return mSlots[index].target; }
   float Current(int index) const { return mSlots[index].current; }
 
+  void ApplyEngineParameter(int index, float value);
   void RefreshMixerTargets();
   void SelectSyncedRate(int syncSwitch, ETempoSync sync, float division, int rateSlot);
 
@@ -84,7 +87,6 @@ private:
   void ApplyReset();
   void AdvanceSmoothing();
   void ApplyEvent(const VX_EngineEvent& event);
-  void ReleaseSustainedNotes();
   void RenderFrame(float& left, float& right);
   void ApplyDeclickFade(double* const* outputs, int frames);
   void AddReferenceTone(double* const* outputs, int frames);
@@ -107,6 +109,5 @@ private:
   VX_EngineSettings mSettings;
   VX_EventQueue mEvents;
   std::array<VX_TempoSync, kNumTempoSyncs> mTempoSyncs;
-  NoteTable mNotes;
-  NoteTable mArpNotes;
+  VX_VoiceManager mVoices;
 };

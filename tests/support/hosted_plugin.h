@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
@@ -65,6 +66,8 @@ public:
   /** Renders one block; the output stays readable in Left() and Right(). */
   void Render(int frames)
   {
+    if (frames > static_cast<int>(mLeft.size()))
+      throw std::logic_error("a host never renders more than its maximum block");
     double* in[2] = {mIn.data(), mIn.data()};
     double* out[2] = {mLeft.data(), mRight.data()};
     mPlug->ProcessBlock(in, out, frames);

@@ -1,0 +1,250 @@
+#include "engine/voice_manager.h"
+
+#include "engine/engine_settings.h"
+#include "engine/param_ids.h"
+#include "engine/param_slot.h"
+
+#include <cstdlib>
+
+void VX_VoiceManager::Init(const VX_ParamSlot* slots, VX_EngineSettings* settings)
+{
+  mSlots = slots;
+  mSettings = settings;
+  for (VX_Voice& voice : mVoices)
+    voice.Init(slots, settings);
+}
+
+void VX_VoiceManager::SetSampleRate(float rate)
+{
+  for (VX_Voice& voice : mVoices)
+    voice.SetSampleRate(rate);
+  mArp.SetSampleRate(rate);
+}
+
+void VX_VoiceManager::AddActive(int voice)
+{
+  for (int k = 0; k < mNumActive; ++k)
+    if (mActive[k] == voice)
+      return;
+  mActive[mNumActive++] = static_cast<int8_t>(voice);
+}
+
+int VX_VoiceManager::ChooseVoice(int note) const
+{
+  const int candidates = mSettings->polyphony;
+  if (mSlots[kVoiceAssign].Raw() == 0.0f) // "Reuse voice for same notes"
+    for (int v = 0; v < candidates; ++v)
+      if (mVoices[v].Note() == note)
+        return v;
+
+  for (int v = 0; v < candidates; ++v)
+    if (!mVoices[v].IsActive())
+      return v;
+
+  // Every candidate sounds: take the quietest one that is already released...
+  int chosen = -1;
+  float quietest = 99.0f;
+  for (int v = 0; v < candidates; ++v)
+    if (!mVoices[v].Gate() && mVoices[v].LastAmplitude() < quietest)
+    {
+      quietest = mVoices[v].LastAmplitude();
+      chosen = v;
+    }
+  if (chosen >= 0)
+    return chosen;
+
+  // ...else, with every key held, the one playing the nearest note.
+  int nearest = 999;
+  for (int v = 0; v < candidates; ++v)
+  {
+    const int distance = std::abs(mVoices[v].Note() - note);
+    if (distance < nearest)
+    {
+      nearest = distance;
+      chosen = v;
+    }
+  }
+  return chosen;
+}
+
+void VX_VoiceManager::StartVoice(int note, int velocity)
+{
+  const int v = mSettings->polyphony == 1 ? 0 : ChooseVoice(note);
+  mVoices[v].NoteOn(note, velocity, mArp.PitchToNote());
+  AddActive(v);
+}
+
+void VX_VoiceManager::PlayNote(int note, int velocity)
+{
+  mNotes.Press(note, velocity);
+  StartVoice(note, velocity);
+}
+
+void VX_VoiceManager::EnterArpKey(int note, int velocity)
+{
+  mArpNotes.Press(note, velocity);
+  if (mArpNotes.heldCount == 1)
+    mArp.RestartForFirstKey();
+}
+
+void VX_VoiceManager::ReleaseArpKey(int note)
+{
+  if (mSettings->sustainDown)
+    mArpNotes.entries[note].sustained = 1;
+  else
+    mArpNotes.Clear(note);
+}
+
+void VX_VoiceManager::NoteOn(int note, int velocity)
+{
+  const int mode = mSettings->arpMode;
+  if (mSettings->arpOn)
+  {
+    if (mode != VX_Arpeggiator::kSeqRecord)
+      EnterArpKey(note, velocity);
+    if (mode != VX_Arpeggiator::kSeqPlayPoly && mode != VX_Arpeggiator::kSeqRecord)
+      return; // the arpeggiator plays it
+  }
+  if (mode == VX_Arpeggiator::kSeqRecord)
+    mArp.RecordStep(note);
+  PlayNote(note, velocity);
+}
+
+void VX_VoiceManager::NoteOff(int note)
+{
+  if (mSettings->arpOn)
+  {
+    const int mode = mSettings->arpMode;
+    if (mode != VX_Arpeggiator::kSeqRecord)
+      ReleaseArpKey(note);
+    if (mode != VX_Arpeggiator::kSeqPlayPoly && mode != VX_Arpeggiator::kSeqRecord)
+      return;
+  }
+  ReleaseKey(note);
+}
+
+int VX_VoiceManager::PreviousHeldNote(int32_t stamp) const
+{
+  int best = -1;
+  int32_t bestStamp = -1;
+  for (int n = 0; n < NoteTable::kNumNotes; ++n)
+  {
+    const int32_t s = mNotes.entries[n].stamp;
+    if (s >= 0 && s < stamp && s > bestStamp)
+    {
+      bestStamp = s;
+      best = n;
+    }
+  }
+  return best;
+}
+
+void VX_VoiceManager::ReleaseKey(int note)
+{
+  if (mSettings->sustainDown)
+  {
+    mNotes.entries[note].sustained = 1;
+    return;
+  }
+  const int32_t releasedStamp = mNotes.entries[note].stamp;
+  mNotes.Clear(note);
+
+  const int polyphony = mSettings->polyphony;
+  if (polyphony > 1)
+  {
+    for (int v = 0; v < polyphony; ++v)
+      if (mVoices[v].Note() == note && mVoices[v].Gate())
+        mVoices[v].Release();
+    return;
+  }
+
+  VX_Voice& voice = mVoices[0];
+  if (mNotes.heldCount == 0 && mArpNotes.heldCount == 0)
+  {
+    if (voice.Gate())
+      voice.Release();
+  }
+  else if (voice.Note() == note)
+  {
+    // Back to the key pressed most recently before the released one, legato.
+    const int previous = PreviousHeldNote(releasedStamp);
+    if (previous >= 0)
+      voice.NoteOn(previous, mNotes.entries[previous].velocity, mArp.PitchToNote());
+  }
+}
+
+void VX_VoiceManager::AllNotesOff()
+{
+  for (VX_Voice& voice : mVoices)
+    if (voice.Gate())
+      voice.Release();
+  mNotes.ClearAll();
+}
+
+void VX_VoiceManager::ReleaseSustainedNotes()
+{
+  for (int note = 0; note < NoteTable::kNumNotes; ++note)
+  {
+    if (mArpNotes.IsHeld(note) && mArpNotes.entries[note].sustained)
+      mArpNotes.Clear(note);
+    // The key's arpeggiator entry is settled just above, so only the voice side remains; going
+    // through NoteOff would, in the arpeggio modes, never release a generated note.
+    if (mNotes.IsHeld(note) && mNotes.entries[note].sustained)
+      ReleaseKey(note);
+  }
+}
+
+void VX_VoiceManager::ArpeggiateHeldKeys()
+{
+  if (mArpNotes.heldCount == 0)
+  {
+    // Every key is up: the last generated note ends and the clock stands still.
+    for (int note = 0; note < NoteTable::kNumNotes; ++note)
+      if (mNotes.IsHeld(note))
+        ReleaseKey(note);
+    return;
+  }
+  mArp.SetRate(mSlots[kSlotArpRate].target);
+  const int note = mArp.Step();
+  mSettings->arpTransposition = mArp.Transposition();
+  if (mArp.PreviousNote() >= 0)
+    ReleaseKey(mArp.PreviousNote());
+  if (note >= 0)
+    PlayNote(note, static_cast<int>(mArp.Velocity()));
+}
+
+void VX_VoiceManager::StepSequencedChord()
+{
+  if (mNumActive == 0)
+    return; // the clock runs only while voices sound
+  mArp.SetRate(mSlots[kSlotArpRate].target);
+  if (mArp.Step() >= 0)
+    for (int k = 0; k < mNumActive; ++k)
+    {
+      VX_Voice& voice = mVoices[mActive[k]];
+      if (voice.Gate())
+        voice.RetriggerForStep(mArp.Transposition());
+    }
+  mSettings->arpTransposition = mArp.Transposition();
+}
+
+void VX_VoiceManager::ArpeggiatorStep()
+{
+  mSettings->arpTransposition = 0.0f;
+  if (!mSettings->arpOn)
+    return;
+  switch (mSettings->arpMode)
+  {
+  case VX_Arpeggiator::kUp:
+  case VX_Arpeggiator::kDown:
+  case VX_Arpeggiator::kUpDown:
+  case VX_Arpeggiator::kSeqPlaySeq:
+    ArpeggiateHeldKeys();
+    break;
+  case VX_Arpeggiator::kSeqPlayPoly:
+    StepSequencedChord();
+    break;
+  default:
+    break;
+  }
+}
