@@ -93,6 +93,8 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
   case kOsc2Type:
     (index == kOsc1Type ? mSettings.osc1Type : mSettings.osc2Type) = n;
     Instant(index, static_cast<float>(n));
+    mVoices.RefreshOscillatorEnabling();
+    mVoices.MarkOscillatorEnabled(index == kOsc1Type ? VX_Voice::kOsc1 : VX_Voice::kOsc2);
     break;
   case kOsc1Scale:
   case kOsc2Scale:
@@ -121,6 +123,8 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
   case kSubType:
     mSettings.subType = n;
     Instant(index, static_cast<float>(n));
+    mVoices.RefreshOscillatorEnabling();
+    mVoices.MarkOscillatorEnabled(VX_Voice::kSub);
     break;
   case kSubOctave:
     Smoothed(index, -kOctave * (y + 1.0f));
@@ -146,6 +150,7 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
   case kNoiseVolume:
   case kRingModVolume:
     RefreshMixerTargets();
+    mVoices.RefreshOscillatorEnabling();
     break;
   case kTune:
     Smoothed(index, y * kSemitone);
@@ -188,6 +193,11 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
   case kLfo2Type:
     mSettings.lfo2Type = n;
     Instant(index, static_cast<float>(n));
+    mVoices.SelectLfo2(n);
+    break;
+  case kLfo2Delay:
+    Smoothed(index, y);
+    mVoices.SetLfo2Delay(Target(index));
     break;
   case kLfo2Freq:
     if (Raw(kLfo2TempoSync) < 0.5f)
@@ -280,6 +290,8 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
     RefreshMixerTargets();
     break;
   case kHighPassFilterActive:
+    for (VX_CutoffTable& highPass : mHighPass)
+      highPass.ClearState();
     RefreshMixerTargets();
     break;
   case kLfo1FreqSynced:
@@ -316,7 +328,6 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
   case kAmpEnvVelocity:
   case kFilterEnvVelocity:
   case kLfo1Delay:
-  case kLfo2Delay:
   case kOsc1PhaseOffset:
   case kOsc2PhaseOffset:
   case kFxParam1:
@@ -352,6 +363,10 @@ void VX_Engine::SetSampleRate(float rate)
   mLastTempo = 1.0f; // the next block re-pushes the host tempo
   mSmoothingCoefficient = OnePoleCoefficient(kSmoothingTimeMs, rate);
   mVoices.SetSampleRate(rate);
+  for (VX_CutoffTable& highPass : mHighPass)
+    highPass.SetRange(rate, kHighPassLowHz, kHighPassHighHz);
+  mReferenceTone.SetSampleRate(rate);
+  mReferenceTone.SetFrequency(kReferenceToneHz);
 }
 
 void VX_Engine::SetHostTempo(float bpm)
@@ -491,7 +506,7 @@ void VX_Engine::ApplyReset()
     slot.smoothing = 0;
   }
   mNumSmoothing = 0;
-  AllNotesOff();
+  mVoices.Reset();
 }
 
 void VX_Engine::AdvanceSmoothing()
@@ -504,11 +519,57 @@ void VX_Engine::AdvanceSmoothing()
   }
 }
 
+float VX_Engine::OutputGain()
+{
+  // Resonance raises the level, so it is compensated: 1 without resonance, 0.375 from 0.8 up.
+  float g = (1.6f - std::min(1.25f * Current(kFilterResonance), 1.0f)) * 0.625f;
+  switch (mSettings.filterType)
+  {
+  case 1: // "FILTER LP2"
+    if (Raw(kFilterDriveActive) > 0.5f)
+      g *= 1.5f / (2.0f * Current(kFilterDrive) + 1.0f);
+    break;
+  case 2: // "FILTER BP"
+    g *= 2.1f;
+    break;
+  default:
+    break;
+  }
+  return g;
+}
+
+void VX_Engine::HighPass(float& left, float& right)
+{
+  float* channels[2] = {&left, &right};
+  for (int c = 0; c < 2; ++c)
+  {
+    VX_CutoffTable& table = mHighPass[c];
+    table.SetCutoffHz(Current(kHighPassFilter));
+    float& s = table.FilterState().lp;
+    float& x = *channels[c];
+    s += (x - s) * table.Coefficient() + 1e-18f;
+    x -= s;
+  }
+}
+
 void VX_Engine::RenderFrame(float& left, float& right)
 {
-  mVoices.ArpeggiatorStep();
-  left = 0.0f;
-  right = 0.0f;
+  mVoices.RenderSample(left, right);
+
+  const float g = OutputGain();
+  // The high-pass filter only exists beside "FILTER LP1".
+  if (mSettings.filterType == 0 && Raw(kHighPassFilterActive) > 0.5f)
+    HighPass(left, right);
+  left *= g;
+  right *= g;
+
+  const float same = Current(kSlotWidthSame), cross = Current(kSlotWidthCross);
+  const float l = same * left + cross * right;
+  const float r = cross * left + same * right;
+
+  const float volume = Current(kVolume);
+  left = volume * l;
+  right = volume * r;
 }
 
 void VX_Engine::ApplyDeclickFade(double* const* outputs, int frames)
@@ -538,8 +599,7 @@ void VX_Engine::AddReferenceTone(double* const* outputs, int frames)
   for (int i = 0; i < frames; ++i)
   {
     gain = (a == 0.0f) ? std::max(gain - step, 0.0f) : std::min(gain + step, 1.0f);
-    const float tone = 0.0f; // the triangle source arrives with the oscillators
-    const double sample = tone * gain * 0.25f;
+    const double sample = mReferenceTone.TickPoly() * gain * 0.25f;
     outputs[0][i] += sample;
     outputs[1][i] += sample;
   }

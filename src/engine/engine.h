@@ -5,6 +5,8 @@
 // Thread contract: WriteParamValue and RequestReset may be called from any thread; every other
 // member function belongs to the audio thread (or to setup while processing is stopped).
 
+#include "dsp/audio_oscillators.h"
+#include "dsp/cutoff_table.h"
 #include "engine/engine_settings.h"
 #include "engine/event_queue.h"
 #include "engine/note_table.h"
@@ -31,6 +33,9 @@ public:
   static constexpr float kSmoothingTimeMs = 150.0f;
   static constexpr float kOctave = 0.09375f;     // pitch units
   static constexpr float kSemitone = 0.0078125f; // pitch units
+  static constexpr float kReferenceToneHz = 440.0f;
+  static constexpr float kHighPassLowHz = 20.0f;
+  static constexpr float kHighPassHighHz = 20000.0f;
 
   VX_Engine();
 
@@ -88,6 +93,8 @@ private:
   void AdvanceSmoothing();
   void ApplyEvent(const VX_EngineEvent& event);
   void RenderFrame(float& left, float& right);
+  float OutputGain();
+  void HighPass(float& left, float& right);
   void ApplyDeclickFade(double* const* outputs, int frames);
   void AddReferenceTone(double* const* outputs, int frames);
   void SnapSmoothedSlots();
@@ -110,4 +117,6 @@ private:
   VX_EventQueue mEvents;
   std::array<VX_TempoSync, kNumTempoSyncs> mTempoSyncs;
   VX_VoiceManager mVoices;
+  VX_CutoffTable mHighPass[2];
+  VX_BlepOscTri mReferenceTone;
 };

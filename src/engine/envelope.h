@@ -41,6 +41,13 @@ public:
 
   // As an LFO delay ramp: rises linearly from 0 to 0.5 over the attack time.
   void RestartRamp();
+  /** Holds the ramp at 0 until its next restart. */
+  void StopRamp()
+  {
+    mPeak = 0.0f;
+    mLevel = 0.0f;
+    mStage = kIdle;
+  }
   float AdvanceRamp();
 
   float Level() const { return mLevel; }

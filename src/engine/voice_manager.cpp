@@ -6,19 +6,52 @@
 
 #include <cstdlib>
 
-void VX_VoiceManager::Init(const VX_ParamSlot* slots, VX_EngineSettings* settings)
+void VX_VoiceManager::Init(VX_ParamSlot* slots, VX_EngineSettings* settings)
 {
   mSlots = slots;
   mSettings = settings;
   for (VX_Voice& voice : mVoices)
-    voice.Init(slots, settings);
+    voice.Init(slots, settings, mDrive);
 }
 
 void VX_VoiceManager::SetSampleRate(float rate)
 {
   for (VX_Voice& voice : mVoices)
     voice.SetSampleRate(rate);
+  mLfo2.SetSampleRate(rate);
   mArp.SetSampleRate(rate);
+  mLfo2Ramp.SetSampleRate(rate);
+  mLfo2Ramp.RestartRamp();
+}
+
+void VX_VoiceManager::Reset()
+{
+  mLfo2Ramp.StopRamp();
+  mLfo2.RestartAll();
+  AllNotesOff();
+  for (VX_Decimator& decimator : mDecimators)
+    decimator.Clear();
+  for (VX_Voice& voice : mVoices)
+    voice.Reset();
+  mNumActive = 0;
+}
+
+void VX_VoiceManager::RefreshOscillatorEnabling()
+{
+  const auto positive = [this](int index) { return mSlots[index].target > 0.0f; };
+  // The ring product needs both oscillators, whatever their own levels.
+  mRingEnabled = positive(kRingModVolume);
+  const bool wanted[VX_Voice::kNumOscillators] = {positive(kOsc1Volume) || mRingEnabled,
+                                                  positive(kOsc2Volume) || mRingEnabled,
+                                                  positive(kSubVolume)};
+  for (int k = 0; k < VX_Voice::kNumOscillators; ++k)
+  {
+    if (wanted[k] == mOscEnabled[k])
+      continue;
+    mOscEnabled[k] = wanted[k];
+    for (VX_Voice& voice : mVoices)
+      voice.SetOscillatorEnabled(static_cast<VX_Voice::EOscillator>(k), wanted[k]);
+  }
 }
 
 void VX_VoiceManager::AddActive(int voice)
@@ -74,9 +107,20 @@ void VX_VoiceManager::StartVoice(int note, int velocity)
   AddActive(v);
 }
 
+void VX_VoiceManager::RestartLfo2()
+{
+  mLfo2Ramp.RestartRamp();
+  mLfo2.Selected().Restart();
+}
+
 void VX_VoiceManager::PlayNote(int note, int velocity)
 {
   mNotes.Press(note, velocity);
+  // LFO2's delay fades in from the first key of a phrase, or from every key with its restart.
+  if (mSettings->lfo2Restart)
+    RestartLfo2();
+  else if (mNotes.heldCount == 1)
+    mLfo2Ramp.RestartRamp();
   StartVoice(note, velocity);
 }
 
@@ -219,12 +263,16 @@ void VX_VoiceManager::StepSequencedChord()
     return; // the clock runs only while voices sound
   mArp.SetRate(mSlots[kSlotArpRate].target);
   if (mArp.Step() >= 0)
+  {
     for (int k = 0; k < mNumActive; ++k)
     {
       VX_Voice& voice = mVoices[mActive[k]];
       if (voice.Gate())
         voice.RetriggerForStep(mArp.Transposition());
     }
+    if (mSettings->lfo2Restart)
+      RestartLfo2();
+  }
   mSettings->arpTransposition = mArp.Transposition();
 }
 
@@ -247,4 +295,73 @@ void VX_VoiceManager::ArpeggiatorStep()
   default:
     break;
   }
+}
+
+void VX_VoiceManager::AdvanceLfo2()
+{
+  VX_EngineSettings& s = *mSettings;
+  VX_BlepOsc& lfo = mLfo2.Selected();
+  lfo.SetFrequency(mSlots[kSlotLfo2Rate].current);
+  const float ramp = mLfo2Ramp.AdvanceRamp(); // 0 .. 0.5
+  float out = lfo.TickPoly() * ramp;
+  s.lfo2DelayLevel = 2.0f * ramp;
+  if (s.modWheelDestination == 2)
+    out *= mSlots[kModWheel].target;
+  if (s.aftertouchDestination == 2)
+    out *= mSlots[kSlotAftertouchAmount].target;
+  mSlots[kSlotLfo2Output].target = mSlots[kSlotLfo2Output].current = out;
+}
+
+void VX_VoiceManager::Decimate(float& left, float& right)
+{
+  // Two half-band stages bring the four oversampled samples down to one; each has gain 2.
+  const auto decimate = [](VX_Decimator* stages, const float* m) {
+    const float first = stages[0].Process(m[0], m[1]);
+    const float second = stages[0].Process(m[2], m[3]);
+    return stages[1].Process(first, second) * 0.25f;
+  };
+  left = decimate(&mDecimators[0], mMixLeft);
+  right = mSettings->unisonCount == 1 ? left : decimate(&mDecimators[2], mMixRight);
+}
+
+void VX_VoiceManager::RemoveInactive()
+{
+  int kept = 0;
+  for (int k = 0; k < mNumActive; ++k)
+    if (mVoices[mActive[k]].IsActive())
+      mActive[kept++] = mActive[k];
+  mNumActive = kept;
+}
+
+void VX_VoiceManager::RenderSample(float& left, float& right)
+{
+  for (int j = 0; j < VX_Voice::kBlock; ++j)
+    mMixLeft[j] = mMixRight[j] = 0.0f;
+
+  ArpeggiatorStep();
+
+  VX_EngineSettings& s = *mSettings;
+  if (s.filterType == 1 && s.filterDriveActive)
+    mVoices[0].UpdateDrive(mSlots[kFilterDrive].current);
+
+  VX_ParamSlot& pitchOffset = mSlots[kSlotPitchOffset];
+  pitchOffset.target = pitchOffset.current =
+      mSlots[kSlotPitchBend].current + mSlots[kTune].current;
+
+  AdvanceLfo2();
+
+  for (int k = 0; k < mNumActive; ++k)
+    mVoices[mActive[k]].Render(mMixLeft, mMixRight);
+
+  if (++mControlCounter > kControlInterval)
+  {
+    mControlCounter = 0;
+    const float drift = mSlots[kDrift].current;
+    if (drift > 0.0f)
+      for (int k = 0; k < mNumActive; ++k)
+        mVoices[mActive[k]].UpdateDrift(drift);
+  }
+
+  Decimate(left, right);
+  RemoveInactive();
 }

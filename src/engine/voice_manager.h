@@ -4,7 +4,11 @@
 //
 // Audio thread only.
 
+#include "dsp/decimator.h"
+#include "dsp/filters.h"
 #include "engine/arpeggiator.h"
+#include "engine/envelope.h"
+#include "engine/lfo_set.h"
 #include "engine/note_table.h"
 #include "engine/voice.h"
 
@@ -19,7 +23,16 @@ class VX_VoiceManager
 public:
   static constexpr int kNumVoices = 8;
 
-  void Init(const VX_ParamSlot* slots, VX_EngineSettings* settings);
+  VX_VoiceManager() = default;
+  VX_VoiceManager(const VX_VoiceManager&) = delete;
+  VX_VoiceManager& operator=(const VX_VoiceManager&) = delete;
+
+  /** Slots 94 (LFO2 output) and 97 (pitch offset) are written here every sample. */
+  void Init(VX_ParamSlot* slots, VX_EngineSettings* settings);
+  /** One output sample of the voice sum, decimated to the host rate. */
+  void RenderSample(float& left, float& right);
+  /** Silences every voice and forgets every running state (a state load). */
+  void Reset();
 
   void NoteOn(int note, int velocity);
   void NoteOff(int note);
@@ -34,6 +47,13 @@ public:
   void SetArpMode(int mode) { mArp.SetMode(mode); }
   void SetArpOctaves(int octaves) { mArp.SetOctaves(octaves); }
   void SetSampleRate(float rate);
+  /** Swaps oscillators whose level target became 0 for the silent one, and back. */
+  void RefreshOscillatorEnabling();
+  /** Selecting a waveform installs the real oscillator whatever its level. */
+  void MarkOscillatorEnabled(VX_Voice::EOscillator which) { mOscEnabled[which] = true; }
+  void SelectLfo2(int type) { mLfo2.Select(type); }
+  void SetLfo2Delay(float ms) { mLfo2Ramp.SetAttack(ms); }
+  const VX_Envelope& Lfo2Ramp() const { return mLfo2Ramp; }
 
   VX_Arpeggiator& Arpeggiator() { return mArp; }
   const VX_Arpeggiator& Arpeggiator() const { return mArp; }
@@ -56,11 +76,26 @@ private:
   void EnterArpKey(int note, int velocity);
   void ReleaseArpKey(int note);
   void AddActive(int voice);
+  void RemoveInactive();
+  void RestartLfo2();
+  void AdvanceLfo2();
+  void Decimate(float& left, float& right);
   /** The held key pressed most recently before stamp, or -1. */
   int PreviousHeldNote(int32_t stamp) const;
 
-  const VX_ParamSlot* mSlots = nullptr;
+  static constexpr int kControlInterval = 4; // drift runs every 5th sample
+
+  VX_ParamSlot* mSlots = nullptr;
   VX_EngineSettings* mSettings = nullptr;
+  bool mOscEnabled[VX_Voice::kNumOscillators] = {true, true, true};
+  bool mRingEnabled = true;
+  alignas(16) float mMixLeft[VX_Voice::kBlock] = {};
+  alignas(16) float mMixRight[VX_Voice::kBlock] = {};
+  VX_Decimator mDecimators[4]; // two stages left, two right
+  int mControlCounter = 0;
+  VX_FilterDrive mDrive;       // shared by every voice's LP2 filter
+  VX_LfoSet mLfo2;
+  VX_Envelope mLfo2Ramp;
   std::array<int8_t, kNumVoices> mActive{};
   int mNumActive = 0;
   std::array<VX_Voice, kNumVoices> mVoices;

@@ -1,0 +1,136 @@
+// Cost of the voice filters per host sample (one SetParams and one four-sample block through the
+// base-class pointer, as a voice calls them) and of the half-band decimator.
+
+#include "dsp/decimator.h"
+#include "dsp/filters.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr int kBlock = VX_FilterBase::kBlockSize;
+constexpr int kSignalLength = 4096; // a multiple of the block size
+
+enum EType
+{
+  kLP1,
+  kLP2,
+  kBP
+};
+
+enum EPath
+{
+  kMono,
+  kMonoDriven,
+  kStereo,
+  kStereoDriven
+};
+
+std::vector<float> Noise(unsigned seed)
+{
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
+  std::vector<float> x(kSignalLength);
+  for (float& v : x)
+    v = noise(rng);
+  return x;
+}
+
+std::unique_ptr<VX_FilterBase> MakeFilter(EType type)
+{
+  std::unique_ptr<VX_FilterBase> f;
+  if (type == kLP1)
+    f = std::make_unique<VX_Filter18dBLP_Smooth>();
+  else if (type == kLP2)
+    f = std::make_unique<VX_Filter18dBLP_Raw>();
+  else
+    f = std::make_unique<VX_Filter18dBBP_Smooth>();
+  f->SetSampleRate(176400.0f);
+  if (type == kLP2) static_cast<VX_Filter18dBLP_Raw&>(*f).UpdateDrive(0.5f);
+  return f;
+}
+
+/** Arguments: type, path, and whether the cutoff moves every sample (an envelope at work). */
+void BM_FilterPerHostSample(benchmark::State& state)
+{
+  const auto type = static_cast<EType>(state.range(0));
+  const auto path = static_cast<EPath>(state.range(1));
+  const bool moving = state.range(2) != 0;
+  std::unique_ptr<VX_FilterBase> owner = MakeFilter(type);
+  VX_FilterBase* filter = owner.get(); // the voice's pointer to the active filter
+  const std::vector<float> left = Noise(1), right = Noise(2);
+  float outA[kBlock], outB[kBlock];
+  int i = 0;
+  float cutoff = 0.6f;
+  for (auto _ : state)
+  {
+    if (moving) cutoff = cutoff > 0.9f ? 0.3f : cutoff + 1e-5f;
+    filter->SetParams(cutoff, 0.7f);
+    switch (path)
+    {
+    case kMono:
+      filter->ProcessBlock(&left[i], outA);
+      break;
+    case kMonoDriven:
+      filter->ProcessBlockDriven(&left[i], outA);
+      break;
+    case kStereo:
+      filter->ProcessStereoBlock(&left[i], &right[i], outA, outB);
+      break;
+    case kStereoDriven:
+      filter->ProcessStereoBlockDriven(&left[i], &right[i], outA, outB);
+      break;
+    }
+    benchmark::DoNotOptimize(outA);
+    benchmark::DoNotOptimize(outB);
+    i = (i + kBlock) % kSignalLength;
+  }
+  static const char* const kTypes[] = {"LP1", "LP2", "BP"};
+  static const char* const kPaths[] = {"mono", "mono driven", "stereo", "stereo driven"};
+  state.SetLabel(std::string(kTypes[type]) + " " + kPaths[path] + (moving ? ", moving" : ""));
+}
+
+void FilterArguments(benchmark::internal::Benchmark* b)
+{
+  for (int type : {kLP1, kLP2, kBP})
+    for (int path : {kMono, kMonoDriven, kStereo, kStereoDriven})
+      for (int moving : {0, 1})
+        b->Args({type, path, moving});
+}
+BENCHMARK(BM_FilterPerHostSample)->Apply(FilterArguments);
+
+/** One stage: two input samples in, one output sample out. */
+void BM_DecimatorPerOutputSample(benchmark::State& state)
+{
+  VX_Decimator d;
+  const std::vector<float> x = Noise(3);
+  int i = 0;
+  for (auto _ : state)
+  {
+    benchmark::DoNotOptimize(d.Process(x[i], x[i + 1]));
+    i = (i + 2) % kSignalLength;
+  }
+}
+BENCHMARK(BM_DecimatorPerOutputSample);
+
+/** The 4x to 1x chain of one channel: three stage calls per host sample. */
+void BM_DecimatorChainPerHostSample(benchmark::State& state)
+{
+  VX_Decimator first, second;
+  const std::vector<float> x = Noise(4);
+  int i = 0;
+  for (auto _ : state)
+  {
+    const float a = first.Process(x[i], x[i + 1]);
+    const float b = first.Process(x[i + 2], x[i + 3]);
+    benchmark::DoNotOptimize(second.Process(a, b) * 0.25f);
+    i = (i + kBlock) % kSignalLength;
+  }
+}
+BENCHMARK(BM_DecimatorChainPerHostSample);
+} // namespace
