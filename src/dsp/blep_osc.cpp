@@ -270,27 +270,3 @@ void VX_BlepOsc::RestartLane(VX_OscState& reference, float offset, bool keepRefe
   InvalidatePitchCaches();
 }
 
-VX_OscPhase VX_BlepOsc::MainPhase() const
-{
-  return {mMain.increment, mMain.secondIncrement, mMain.phase, mMain.value, mMain.direction};
-}
-
-void VX_BlepOsc::StoreMain(const VX_OscPhase& p)
-{
-  mMain.phase = p.phase;
-  mMain.value = p.value;
-  mMain.direction = p.direction;
-}
-
-VX_OscPhase VX_BlepOsc::LanePhase(int lane) const
-{
-  return {mLanes.increment[lane], mLanes.secondIncrement[lane], mLanes.phase[lane],
-          mLanes.value[lane], mLanes.direction[lane]};
-}
-
-void VX_BlepOsc::StoreLane(const VX_OscPhase& p, int lane)
-{
-  mLanes.phase[lane] = p.phase;
-  mLanes.value[lane] = p.value;
-  mLanes.direction[lane] = p.direction;
-}

@@ -152,10 +152,28 @@ protected:
   void Reset(int typeId, float initialDirection);
   virtual void OnSampleRateChanged(float /*sampleRate*/) {}
 
-  VX_OscPhase MainPhase() const;
-  void StoreMain(const VX_OscPhase& p);
-  VX_OscPhase LanePhase(int lane) const;
-  void StoreLane(const VX_OscPhase& p, int lane);
+  // Inline: the render loops of every waveform call these once per block.
+  VX_OscPhase MainPhase() const
+  {
+    return {mMain.increment, mMain.secondIncrement, mMain.phase, mMain.value, mMain.direction};
+  }
+  void StoreMain(const VX_OscPhase& p)
+  {
+    mMain.phase = p.phase;
+    mMain.value = p.value;
+    mMain.direction = p.direction;
+  }
+  VX_OscPhase LanePhase(int lane) const
+  {
+    return {mLanes.increment[lane], mLanes.secondIncrement[lane], mLanes.phase[lane],
+            mLanes.value[lane], mLanes.direction[lane]};
+  }
+  void StoreLane(const VX_OscPhase& p, int lane)
+  {
+    mLanes.phase[lane] = p.phase;
+    mLanes.value[lane] = p.value;
+    mLanes.direction[lane] = p.direction;
+  }
 
   // Drivers shared by every waveform: Rule supplies Naive(state) and Advance(state,
   // corrector); see blep_render.h.

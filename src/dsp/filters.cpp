@@ -65,7 +65,9 @@ inline float Sat4(float u)
 /** u·(u² + 27) / (c·u² + 27) = (u/c)·(1 + 27·(c - 1) / (c·u² + 27)) */
 struct SatCurve
 {
-  explicit SatCurve(float c) : c(c), inverse(1.0f / c), excess(27.0f * (c - 1.0f)) {}
+  SatCurve() : SatCurve(1.5f) {}
+  explicit SatCurve(float c) : SatCurve(c, 1.0f / c, 27.0f * (c - 1.0f)) {}
+  SatCurve(float c, float inverse, float excess) : c(c), inverse(inverse), excess(excess) {}
   float operator()(float u) const { return u * inverse * (1.0f + excess / (c * u * u + 27.0f)); }
 
   float c;
@@ -129,30 +131,38 @@ inline float TickPostFilter(VX_CutoffTable::State& p, float s4, float outputGain
   return Sat4(p.lp);
 }
 
-/**
- * Runs tick over one block of N channels: inputs, outputs and state go through locals, so the
- * loop keeps its state in registers and an output may share its input's buffer. GCC 12 -O3
- * leaves the channels scalar but interleaves them, so one channel's feedback latency hides the
- * other's and a stereo block costs little more than a mono one (bench/filter_bench.cpp).
- */
-template <int N, class Lane, class Tick>
-inline void RunBlock(const float* const (&in)[N], float* const (&out)[N], Lane* lanes, Tick tick)
+/** The coefficients one ladder recursion uses for a block. */
+struct LadderCoefficients
 {
-  float x[N][kN];
-  float y[N][kN];
-  Lane s[N];
-  for (int c = 0; c < N; ++c)
+  float g;
+  float k;
+  SatCurve sat;
+};
+
+constexpr int kMaxChains = 2 * VX_FilterBase::kMaxVoices;
+
+/**
+ * Runs tick over one block of n independent recursions, in place. States and samples go
+ * through locals, and every sample steps all recursions before the next, so the processor
+ * overlaps their feedback latencies: eight voices cost little more than one.
+ */
+template <class State, class Tick>
+inline void RunChains(int n, State* const* states, float* const* blocks, Tick tick)
+{
+  State s[kMaxChains];
+  float x[kMaxChains][kN];
+  for (int c = 0; c < n; ++c)
   {
-    std::copy_n(in[c], kN, x[c]);
-    s[c] = lanes[c];
+    s[c] = *states[c];
+    std::copy_n(blocks[c], kN, x[c]);
   }
   for (int j = 0; j < kN; ++j)
-    for (int c = 0; c < N; ++c)
-      y[c][j] = tick(s[c], x[c][j]);
-  for (int c = 0; c < N; ++c)
+    for (int c = 0; c < n; ++c)
+      x[c][j] = tick(c, s[c], x[c][j]);
+  for (int c = 0; c < n; ++c)
   {
-    lanes[c] = s[c];
-    std::copy_n(y[c], kN, out[c]);
+    *states[c] = s[c];
+    std::copy_n(x[c], kN, blocks[c]);
   }
 }
 
@@ -244,25 +254,148 @@ void VX_FilterBase::ClearState()
   ResetExtra();
 }
 
+namespace
+{
+/**
+ * Ladder recursions side by side, one per lane, held as arrays: every step of a sample works on
+ * all lanes at once, and the compiler turns the lane loops into vector instructions. Lanes past
+ * the used ones run on zeros and are thrown away. Vector and scalar arithmetic round alike, so
+ * a lane's result is exactly that of filtering it alone.
+ */
+template <int N>
+struct LadderLanes
+{
+  float s1[N] = {}, s2[N] = {}, s3[N] = {}, s4[N] = {}, z[N] = {};
+  float g[N] = {}, k[N] = {};
+  float curve[N] = {}, inverse[N] = {}, excess[N] = {};
+  float x[kN][N] = {};
+
+  void Load(int c, const VX_LadderState& s, const LadderCoefficients& co, const float* block)
+  {
+    s1[c] = s.s1;
+    s2[c] = s.s2;
+    s3[c] = s.s3;
+    s4[c] = s.s4;
+    z[c] = s.z;
+    g[c] = co.g;
+    k[c] = co.k;
+    curve[c] = co.sat.c;
+    inverse[c] = co.sat.inverse;
+    excess[c] = co.sat.excess;
+    for (int j = 0; j < kN; ++j)
+      x[j][c] = block[j];
+  }
+
+  void Store(int c, VX_LadderState& s, float* block) const
+  {
+    s = {s1[c], s2[c], s3[c], s4[c], z[c]};
+    for (int j = 0; j < kN; ++j)
+      block[j] = x[j][c];
+  }
+
+  template <class Tick>
+  void Run(Tick tick)
+  {
+    for (int j = 0; j < kN; ++j)
+      for (int c = 0; c < N; ++c)
+      {
+        VX_LadderState s{s1[c], s2[c], s3[c], s4[c], z[c]};
+        const LadderCoefficients co{g[c], k[c], SatCurve(curve[c], inverse[c], excess[c])};
+        x[j][c] = tick(co, s, x[j][c]);
+        s1[c] = s.s1;
+        s2[c] = s.s2;
+        s3[c] = s.s3;
+        s4[c] = s.s4;
+        z[c] = s.z;
+      }
+  }
+};
+
+template <int N, class Tick>
+void RunLadderLanes(int n, VX_LadderState* const* states, const LadderCoefficients* coefficients,
+                    float* const* blocks, Tick tick)
+{
+  LadderLanes<N> lanes;
+  for (int c = 0; c < n; ++c)
+    lanes.Load(c, *states[c], coefficients[c], blocks[c]);
+  lanes.Run(tick);
+  for (int c = 0; c < n; ++c)
+    lanes.Store(c, *states[c], blocks[c]);
+}
+} // namespace
+
+template <class Tick>
+void VX_FilterBase::RunLadders(const VoiceBlock* voices, int count, bool stereo, Tick tick)
+{
+  VX_LadderState* states[kMaxChains];
+  float* blocks[kMaxChains];
+  LadderCoefficients coefficients[kMaxChains];
+  int n = 0;
+  for (int v = 0; v < count; ++v)
+  {
+    VX_FilterBase& f = *voices[v].filter;
+    const LadderCoefficients co{f.mG, f.mK, SatCurve(f.mCurve)};
+    // The mono path runs on channel B, so switching between mono and stereo continues it.
+    if (stereo)
+    {
+      states[n] = &f.mState[0];
+      blocks[n] = voices[v].left;
+      coefficients[n++] = co;
+    }
+    states[n] = &f.mState[kMonoChannel];
+    blocks[n] = stereo ? voices[v].right : voices[v].left;
+    coefficients[n++] = co;
+  }
+  // The narrowest lane set that holds them all: one voice costs one vector's worth.
+  if (n <= 4)
+    RunLadderLanes<4>(n, states, coefficients, blocks, tick);
+  else if (n <= 8)
+    RunLadderLanes<8>(n, states, coefficients, blocks, tick);
+  else
+    RunLadderLanes<kMaxChains>(n, states, coefficients, blocks, tick);
+}
+
+void VX_FilterBase::ProcessBlock(const float* in, float* out)
+{
+  std::copy_n(in, kN, out);
+  const VoiceBlock voice{this, out, nullptr};
+  ProcessVoices(&voice, 1, false, false);
+}
+
+void VX_FilterBase::ProcessBlockDriven(const float* in, float* out)
+{
+  std::copy_n(in, kN, out);
+  const VoiceBlock voice{this, out, nullptr};
+  ProcessVoices(&voice, 1, false, true);
+}
+
+void VX_FilterBase::ProcessStereoBlock(const float* inA, const float* inB, float* outA, float* outB)
+{
+  std::copy_n(inA, kN, outA);
+  std::copy_n(inB, kN, outB);
+  const VoiceBlock voice{this, outA, outB};
+  ProcessVoices(&voice, 1, true, false);
+}
+
+void VX_FilterBase::ProcessStereoBlockDriven(const float* inA, const float* inB, float* outA,
+                                             float* outB)
+{
+  std::copy_n(inA, kN, outA);
+  std::copy_n(inB, kN, outB);
+  const VoiceBlock voice{this, outA, outB};
+  ProcessVoices(&voice, 1, true, true);
+}
+
 // ----- VX_Filter18dBLP_Smooth
 
 VX_Filter18dBLP_Smooth::VX_Filter18dBLP_Smooth() : VX_FilterBase(kSmoothShape) {}
 
-void VX_Filter18dBLP_Smooth::ProcessBlock(const float* in, float* out)
+void VX_Filter18dBLP_Smooth::ProcessVoices(const VoiceBlock* voices, int count, bool stereo,
+                                           bool /*driven*/)
 {
-  const float g = mG, k = mK;
-  const SatCurve sat(mCurve);
-  RunBlock<1>({in}, {out}, &mState[kMonoChannel],
-              [&](VX_LadderState& s, float x) { return TickSmooth(s, x, g, k, sat); });
-}
-
-void VX_Filter18dBLP_Smooth::ProcessStereoBlock(const float* inA, const float* inB, float* outA,
-                                                float* outB)
-{
-  const float g = mG, k = mK;
-  const SatCurve sat(mCurve);
-  RunBlock<2>({inA, inB}, {outA, outB}, mState,
-              [&](VX_LadderState& s, float x) { return TickSmooth(s, x, g, k, sat); });
+  RunLadders(voices, count, stereo,
+             [](const LadderCoefficients& co, VX_LadderState& s, float x)
+             { return TickSmooth(s, x, co.g, co.k, co.sat); });
 }
 
 // ----- VX_Filter18dBLP_Raw
@@ -301,66 +434,53 @@ void VX_Filter18dBLP_Raw::UpdateDrive(float drive)
   record.outputGain = 1.0f + 4.25f * d;
 }
 
-void VX_Filter18dBLP_Raw::ProcessBlock(const float* in, float* out)
+void VX_Filter18dBLP_Raw::ProcessVoices(const VoiceBlock* voices, int count, bool stereo,
+                                        bool driven)
 {
-  const float g = mG, k = mK;
-  RunBlock<1>({in}, {out}, &mState[kMonoChannel],
-              [=](VX_LadderState& s, float x) { return TickRaw(s, x, g, k); });
-}
+  if (!driven)
+  {
+    RunLadders(voices, count, stereo,
+               [](const LadderCoefficients& co, VX_LadderState& s, float x)
+               { return TickRaw(s, x, co.g, co.k); });
+    return;
+  }
 
-void VX_Filter18dBLP_Raw::ProcessStereoBlock(const float* inA, const float* inB, float* outA,
-                                             float* outB)
-{
-  const float g = mG, k = mK;
-  RunBlock<2>({inA, inB}, {outA, outB}, mState,
-              [=](VX_LadderState& s, float x) { return TickRaw(s, x, g, k); });
-}
-
-void VX_Filter18dBLP_Raw::ProcessBlockDriven(const float* in, float* out)
-{
-  const float g = mG, k = mK, inputGain = mDrive->inputGain;
-  float s4[kN];
-  RunBlock<1>({in}, {s4}, &mState[kMonoChannel],
-              [=](VX_LadderState& s, float x) { return TickDrivenLadder(s, x, g, k, inputGain); });
-  const float outputGain = mDrive->outputGain, c = mDrive->postCoefficient;
-  RunBlock<1>({s4}, {out}, &mPost[kMonoChannel].FilterState(),
-              [=](VX_CutoffTable::State& p, float x)
-              { return TickPostFilter(p, x, outputGain, c); });
-}
-
-void VX_Filter18dBLP_Raw::ProcessStereoBlockDriven(const float* inA, const float* inB, float* outA,
-                                                   float* outB)
-{
-  const float g = mG, k = mK, inputGain = mDrive->inputGain;
-  float s4[2][kN];
-  RunBlock<2>({inA, inB}, {s4[0], s4[1]}, mState,
-              [=](VX_LadderState& s, float x) { return TickDrivenLadder(s, x, g, k, inputGain); });
-  const float outputGain = mDrive->outputGain, c = mDrive->postCoefficient;
-  VX_CutoffTable::State post[2] = {mPost[0].FilterState(), mPost[1].FilterState()};
-  RunBlock<2>({s4[0], s4[1]}, {outA, outB}, post,
-              [=](VX_CutoffTable::State& p, float x)
-              { return TickPostFilter(p, x, outputGain, c); });
-  mPost[0].FilterState() = post[0];
-  mPost[1].FilterState() = post[1];
+  // The drive record is shared, so its gains and post coefficient hold for every voice.
+  const VX_FilterDrive& drive = *static_cast<VX_Filter18dBLP_Raw*>(voices[0].filter)->mDrive;
+  const float inputGain = drive.inputGain;
+  RunLadders(voices, count, stereo,
+             [=](const LadderCoefficients& co, VX_LadderState& s, float x)
+             { return TickDrivenLadder(s, x, co.g, co.k, inputGain); });
+  VX_CutoffTable::State* posts[kMaxChains];
+  float* blocks[kMaxChains];
+  int n = 0;
+  for (int v = 0; v < count; ++v)
+  {
+    auto& f = *static_cast<VX_Filter18dBLP_Raw*>(voices[v].filter);
+    if (stereo)
+    {
+      posts[n] = &f.mPost[0].FilterState();
+      blocks[n++] = voices[v].left;
+    }
+    posts[n] = &f.mPost[kMonoChannel].FilterState();
+    blocks[n++] = stereo ? voices[v].right : voices[v].left;
+  }
+  const float outputGain = drive.outputGain, c = drive.postCoefficient;
+  RunChains(n, posts, blocks,
+            [=](int, VX_CutoffTable::State& p, float x)
+            { return TickPostFilter(p, x, outputGain, c); });
 }
 
 // ----- VX_Filter18dBBP_Smooth
 
 VX_Filter18dBBP_Smooth::VX_Filter18dBBP_Smooth() : VX_FilterBase(kBandPassShape) {}
 
-void VX_Filter18dBBP_Smooth::ProcessBlock(const float* in, float* out)
+void VX_Filter18dBBP_Smooth::ProcessVoices(const VoiceBlock* voices, int count, bool stereo,
+                                           bool /*driven*/)
 {
-  const float g = mG, k = mK;
-  RunBlock<1>({in}, {out}, &mState[kMonoChannel],
-              [=](VX_LadderState& s, float x) { return TickBandPass(s, x, g, k); });
-}
-
-void VX_Filter18dBBP_Smooth::ProcessStereoBlock(const float* inA, const float* inB, float* outA,
-                                                float* outB)
-{
-  const float g = mG, k = mK;
-  RunBlock<2>({inA, inB}, {outA, outB}, mState,
-              [=](VX_LadderState& s, float x) { return TickBandPass(s, x, g, k); });
+  RunLadders(voices, count, stereo,
+             [](const LadderCoefficients& co, VX_LadderState& s, float x)
+             { return TickBandPass(s, x, co.g, co.k); });
 }
 
 // ----- VX_FilterAllPass

@@ -68,18 +68,38 @@ public:
   /** Silences the filter: every state to 0. */
   void ClearState();
 
-  // Blocks of kBlockSize samples; an output may be the same buffer as its input.
-  virtual void ProcessBlock(const float* in, float* out) = 0;
-  virtual void ProcessStereoBlock(const float* inA, const float* inB, float* outA, float* outB) = 0;
+  /** One voice's four-sample block(s), filtered in place; mono voices use left only. */
+  struct VoiceBlock
+  {
+    VX_FilterBase* filter;
+    float* left;
+    float* right;
+  };
+  static constexpr int kMaxVoices = 8;
+
+  /**
+   * Filters the blocks of up to kMaxVoices voices whose filters all have this object's type, in
+   * one pass. The recursions of different voices are independent, so running them side by side
+   * lets the processor overlap their latencies; each voice's result is exactly what filtering it
+   * alone gives. With driven, LP2 runs its drive path and the other types their plain one.
+   */
+  virtual void ProcessVoices(const VoiceBlock* voices, int count, bool stereo, bool driven) = 0;
+
+  // One voice's block(s); an output may be the same buffer as its input.
+  void ProcessBlock(const float* in, float* out);
+  void ProcessStereoBlock(const float* inA, const float* inB, float* outA, float* outB);
   /** With "Filter Drive Active": LP2 runs its drive path, the other types as ProcessBlock. */
-  virtual void ProcessBlockDriven(const float* in, float* out) = 0;
-  virtual void ProcessStereoBlockDriven(const float* inA, const float* inB, float* outA,
-                                        float* outB) = 0;
+  void ProcessBlockDriven(const float* in, float* out);
+  void ProcessStereoBlockDriven(const float* inA, const float* inB, float* outA, float* outB);
 
   float SampleRate() const { return mSampleRate; }
 
 protected:
   explicit VX_FilterBase(VX_ResonanceShape shape);
+
+  /** Runs tick(coefficients, state, x) over the ladder recursions of voices, in place. */
+  template <class Tick>
+  static void RunLadders(const VoiceBlock* voices, int count, bool stereo, Tick tick);
 
   /** Clears state a subclass adds (LP2's post-filters). */
   virtual void ResetExtra() {}
@@ -111,14 +131,7 @@ class VX_Filter18dBLP_Smooth final : public VX_FilterBase
 public:
   VX_Filter18dBLP_Smooth();
 
-  void ProcessBlock(const float* in, float* out) override;
-  void ProcessStereoBlock(const float* inA, const float* inB, float* outA, float* outB) override;
-  void ProcessBlockDriven(const float* in, float* out) override { ProcessBlock(in, out); }
-  void ProcessStereoBlockDriven(const float* inA, const float* inB, float* outA,
-                                float* outB) override
-  {
-    ProcessStereoBlock(inA, inB, outA, outB);
-  }
+  void ProcessVoices(const VoiceBlock* voices, int count, bool stereo, bool driven) override;
 };
 
 /** "FILTER LP2": stronger resonance with a fixed saturation curve, and the drive path. */
@@ -140,11 +153,7 @@ public:
    */
   void UpdateDrive(float drive);
 
-  void ProcessBlock(const float* in, float* out) override;
-  void ProcessStereoBlock(const float* inA, const float* inB, float* outA, float* outB) override;
-  void ProcessBlockDriven(const float* in, float* out) override;
-  void ProcessStereoBlockDriven(const float* inA, const float* inB, float* outA,
-                                float* outB) override;
+  void ProcessVoices(const VoiceBlock* voices, int count, bool stereo, bool driven) override;
 
 private:
   void ResetExtra() override;
@@ -161,14 +170,7 @@ class VX_Filter18dBBP_Smooth final : public VX_FilterBase
 public:
   VX_Filter18dBBP_Smooth();
 
-  void ProcessBlock(const float* in, float* out) override;
-  void ProcessStereoBlock(const float* inA, const float* inB, float* outA, float* outB) override;
-  void ProcessBlockDriven(const float* in, float* out) override { ProcessBlock(in, out); }
-  void ProcessStereoBlockDriven(const float* inA, const float* inB, float* outA,
-                                float* outB) override
-  {
-    ProcessStereoBlock(inA, inB, outA, outB);
-  }
+  void ProcessVoices(const VoiceBlock* voices, int count, bool stereo, bool driven) override;
 };
 
 /**

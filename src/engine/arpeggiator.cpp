@@ -24,13 +24,11 @@ void VX_Arpeggiator::SetSampleRate(float rate)
 
 void VX_Arpeggiator::RestartPattern(bool firstKey)
 {
-  if (IsSequenceMode(mMode))
-    mSequencePosition = -1;
+  if (IsSequenceMode(mMode)) mSequencePosition = -1;
   mVelocity = 127.0f;
   mIndex = -1;
   mPreviousNote = -1;
-  if (!firstKey)
-    mCurrentNote = -1;
+  if (!firstKey) mCurrentNote = -1;
   mTransposition = 0.0f;
   mPitchToNote = -1;
   mPhase = 1.0f; // the first step fires in the next sample
@@ -61,16 +59,14 @@ void VX_Arpeggiator::SetMode(int mode)
 
 void VX_Arpeggiator::SetOctaves(int octaves)
 {
-  if (octaves == mRange)
-    return;
+  if (octaves == mRange) return;
   mRange = octaves;
   RestartPattern(false);
 }
 
 void VX_Arpeggiator::RecordStep(int note)
 {
-  if (mSequencePosition < 0 || mSequencePosition >= kNumSteps)
-    mSequencePosition = 0;
+  if (mSequencePosition < 0 || mSequencePosition >= kNumSteps) mSequencePosition = 0;
   if (mSequencePosition == 0) // a new recording
     for (auto& step : mSteps)
       step.store(kEmptyStep, std::memory_order_relaxed);
@@ -81,16 +77,14 @@ void VX_Arpeggiator::RecordStep(int note)
 int VX_Arpeggiator::HeldAbove(int note) const
 {
   for (int n = note + 1; n < NoteTable::kNumNotes; ++n)
-    if (mHeld.IsHeld(n))
-      return n;
+    if (mHeld.IsHeld(n)) return n;
   return -1;
 }
 
 int VX_Arpeggiator::HeldBelow(int note) const
 {
   for (int n = note - 1; n >= 0; --n)
-    if (mHeld.IsHeld(n))
-      return n;
+    if (mHeld.IsHeld(n)) return n;
   return -1;
 }
 
@@ -120,26 +114,22 @@ int VX_Arpeggiator::AdvanceUpDown()
 {
   if (mDirection == 0)
   {
-    if (const int above = HeldAbove(mIndex); above >= 0)
-      return above;
+    if (const int above = HeldAbove(mIndex); above >= 0) return above;
     if (mRange < 2 || mOctave >= mRange - 1)
     {
       mDirection = 1;
-      if (const int below = HeldBelow(mIndex); below >= 0)
-        return below;
+      if (const int below = HeldBelow(mIndex); below >= 0) return below;
       WrapOctave(); // now going down
       return mIndex;
     }
     WrapOctave();
     return LowestHeld();
   }
-  if (const int below = HeldBelow(mIndex); below >= 0)
-    return below;
+  if (const int below = HeldBelow(mIndex); below >= 0) return below;
   if (mRange < 2 || mOctave < 1)
   {
     mDirection = 0;
-    if (const int above = HeldAbove(mIndex); above >= 0)
-      return above;
+    if (const int above = HeldAbove(mIndex); above >= 0) return above;
     WrapOctave(); // now going up
     return mIndex;
   }
@@ -153,14 +143,12 @@ int VX_Arpeggiator::AdvanceSequence()
   if (mSequencePosition >= kNumSteps || StepNote(mSequencePosition) == kEmptyStep)
   {
     mSequencePosition = 0;
-    if (StepNote(0) != kEmptyStep)
-      WrapOctave();
+    if (StepNote(0) != kEmptyStep) WrapOctave();
   }
   const int first = StepNote(0);
   const int offset = StepNote(mSequencePosition) - first;
   int index = mIndex;
-  if (const int key = LatestHeld(); key >= 0)
-    index = offset + key;
+  if (const int key = LatestHeld(); key >= 0) index = offset + key;
   mTransposition = mMode == kSeqPlayPoly ? (offset + 12 * mOctave) * kSemitone : 0.0f;
   return index;
 }
@@ -170,13 +158,11 @@ int VX_Arpeggiator::AdvanceIndex()
   switch (mMode)
   {
   case kUp:
-    if (const int above = HeldAbove(mIndex); above >= 0)
-      return above;
+    if (const int above = HeldAbove(mIndex); above >= 0) return above;
     WrapOctave();
     return LowestHeld();
   case kDown:
-    if (const int below = HeldBelow(mIndex); below >= 0)
-      return below;
+    if (const int below = HeldBelow(mIndex); below >= 0) return below;
     WrapOctave();
     return HighestHeld();
   case kUpDown:
@@ -211,9 +197,7 @@ int VX_Arpeggiator::Step()
     return -1;
   }
   mVelocity = static_cast<float>(mHeld.entries[mIndex].velocity);
-  mPitchToNote = mMode == kSeqPlayPoly   ? -1
-                 : mMode == kSeqPlaySeq ? LatestHeld()
-                                        : LowestHeld();
+  mPitchToNote = mMode == kSeqPlayPoly ? -1 : mMode == kSeqPlaySeq ? LatestHeld() : LowestHeld();
   mCurrentNote = note;
   return note;
 }

@@ -16,8 +16,7 @@ void VX_Drift::SetSampleRate(float hostRate)
 {
   mSampleRate = hostRate / 4.0f;
   mPeriod = static_cast<int32_t>(mSampleRate * 0.25f);
-  if (mPeriod < 1)
-    mPeriod = 1;
+  if (mPeriod < 1) mPeriod = 1;
   // Updates run at a fixed fraction of the sample rate, so the per-update coefficient scales
   // inversely with it: the wander takes the same time at every rate (0.00005 at 44.1 kHz).
   mCoefficient = 0.00005f * (11025.0f / mSampleRate);

@@ -10,7 +10,6 @@ namespace
 {
 constexpr float kHalfPi = 1.57079632679489661923f;
 
-
 /** Lanes per voice for each "Unison Voices" entry. */
 int UnisonCount(int mode)
 {
@@ -40,8 +39,7 @@ VX_Engine::VX_Engine()
 void VX_Engine::WriteParamValue(int index, float value)
 {
   VX_ParamSlot& slot = mSlots[index];
-  if (slot.hasValue.load(std::memory_order_relaxed) && slot.Raw() == value)
-    return;
+  if (slot.hasValue.load(std::memory_order_relaxed) && slot.Raw() == value) return;
   slot.raw.store(value, std::memory_order_relaxed);
   slot.hasValue.store(1, std::memory_order_relaxed);
   // Release: whoever sees the flag also sees the raw value written before it.
@@ -180,8 +178,7 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
     Instant(index, static_cast<float>(n));
     break;
   case kLfo1Freq:
-    if (Raw(kLfo1TempoSync) < 0.5f)
-      SetParameter(kSlotLfo1Rate, y);
+    if (Raw(kLfo1TempoSync) < 0.5f) SetParameter(kSlotLfo1Rate, y);
     break;
   case kLfo2Restart:
     mSettings.lfo2Restart = y > 0.5f;
@@ -200,8 +197,7 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
     mVoices.SetLfo2Delay(Target(index));
     break;
   case kLfo2Freq:
-    if (Raw(kLfo2TempoSync) < 0.5f)
-      SetParameter(kSlotLfo2Rate, y);
+    if (Raw(kLfo2TempoSync) < 0.5f) SetParameter(kSlotLfo2Rate, y);
     break;
   case kDelayType:
     mSettings.delayType = n;
@@ -211,8 +207,7 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
     SetParameter(kFxTimeSynced, Raw(kFxTimeSynced));
     break;
   case kFxTime:
-    if (Raw(kFxTempoSync) < 0.5f)
-      Smoothed(kSlotDelayTime, std::max(y, 5.0f));
+    if (Raw(kFxTempoSync) < 0.5f) Smoothed(kSlotDelayTime, std::max(y, 5.0f));
     break;
   case kFxParam2:
     Smoothed(index, y * 0.95f);
@@ -258,8 +253,7 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
     mVoices.SetArpMode(n);
     break;
   case kArpTempo:
-    if (Raw(kArpTempoSync) < 0.5f)
-      Smoothed(kSlotArpRate, y);
+    if (Raw(kArpTempoSync) < 0.5f) Smoothed(kSlotArpRate, y);
     break;
   case kModWheelDestination:
     mSettings.modWheelDestination = n;
@@ -301,8 +295,7 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
     SelectSyncedRate(kLfo2TempoSync, kSyncLfo2, y, kSlotLfo2Rate);
     break;
   case kArpTempoSynced:
-    if (Raw(kArpTempoSync) > 0.5f)
-      Smoothed(kSlotArpRate, mTempoSyncs[kSyncArp].Select(n));
+    if (Raw(kArpTempoSync) > 0.5f) Smoothed(kSlotArpRate, mTempoSyncs[kSyncArp].Select(n));
     break;
   case kFxTimeSynced:
     if (Raw(kFxTempoSync) > 0.5f)
@@ -355,8 +348,7 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
 
 void VX_Engine::SetSampleRate(float rate)
 {
-  if (rate == mSampleRate)
-    return;
+  if (rate == mSampleRate) return;
   mSampleRate = rate;
   mSettings.sampleRate = rate;
   mSettings.sampleRateRatio = 44100.0f / rate;
@@ -391,8 +383,7 @@ void VX_Engine::SetHostTempo(float bpm)
 
 void VX_Engine::QueueMidi(int offset, uint8_t status, uint8_t data1, uint8_t data2)
 {
-  if (offset >= mMaxBlockSize)
-    offset = mMaxBlockSize - 1;
+  if (offset >= mMaxBlockSize) offset = mMaxBlockSize - 1;
 
   VX_EngineEvent event{offset, 0, 0.0f, -1};
   switch (status >> 4)
@@ -470,8 +461,7 @@ void VX_Engine::ApplyEvent(const VX_EngineEvent& event)
   {
     const bool wasDown = mSettings.sustainDown;
     mSettings.sustainDown = event.value > 0.5f;
-    if (wasDown && !mSettings.sustainDown)
-      mVoices.ReleaseSustainedNotes();
+    if (wasDown && !mSettings.sustainDown) mVoices.ReleaseSustainedNotes();
     break;
   }
   default:
@@ -487,10 +477,8 @@ void VX_Engine::DispatchChangedSlots()
   for (int index = 0; index < kNumEngineSlots; ++index)
   {
     VX_ParamSlot& slot = mSlots[index];
-    if (slot.changed.exchange(0, std::memory_order_acquire))
-      SetParameter(index, slot.Raw());
-    if (slot.smoothing)
-      mSmoothingList[mNumSmoothing++] = static_cast<uint8_t>(index);
+    if (slot.changed.exchange(0, std::memory_order_acquire)) SetParameter(index, slot.Raw());
+    if (slot.smoothing) mSmoothingList[mNumSmoothing++] = static_cast<uint8_t>(index);
   }
 }
 
@@ -526,8 +514,7 @@ float VX_Engine::OutputGain()
   switch (mSettings.filterType)
   {
   case 1: // "FILTER LP2"
-    if (Raw(kFilterDriveActive) > 0.5f)
-      g *= 1.5f / (2.0f * Current(kFilterDrive) + 1.0f);
+    if (Raw(kFilterDriveActive) > 0.5f) g *= 1.5f / (2.0f * Current(kFilterDrive) + 1.0f);
     break;
   case 2: // "FILTER BP"
     g *= 2.1f;
@@ -558,8 +545,7 @@ void VX_Engine::RenderFrame(float& left, float& right)
 
   const float g = OutputGain();
   // The high-pass filter only exists beside "FILTER LP1".
-  if (mSettings.filterType == 0 && Raw(kHighPassFilterActive) > 0.5f)
-    HighPass(left, right);
+  if (mSettings.filterType == 0 && Raw(kHighPassFilterActive) > 0.5f) HighPass(left, right);
   left *= g;
   right *= g;
 
@@ -574,8 +560,7 @@ void VX_Engine::RenderFrame(float& left, float& right)
 
 void VX_Engine::ApplyDeclickFade(double* const* outputs, int frames)
 {
-  if (mDeclickGain <= 0.0f)
-    return;
+  if (mDeclickGain <= 0.0f) return;
   const float step = 0.01f * mSettings.sampleRateRatio; // 100 frames at 44.1 kHz
   float gain = mDeclickGain;
   for (int i = 0; i < frames; ++i)
@@ -590,8 +575,7 @@ void VX_Engine::ApplyDeclickFade(double* const* outputs, int frames)
 void VX_Engine::AddReferenceTone(double* const* outputs, int frames)
 {
   const float a = Current(kA440);
-  if (!(a > 0.5f || mToneGain > 0.0f))
-    return;
+  if (!(a > 0.5f || mToneGain > 0.0f)) return;
   // The tone keeps its level while the switch's smoothed value falls, then fades over 2000
   // frames at 44.1 kHz; switching on fades in the same way.
   const float step = 0.0005f * mSettings.sampleRateRatio;
@@ -622,8 +606,7 @@ void VX_Engine::SnapSmoothedSlots()
 void VX_Engine::RenderBlock(double* const* outputs, int frames)
 {
   DispatchChangedSlots();
-  if (mResetRequested.exchange(false, std::memory_order_acq_rel))
-    ApplyReset();
+  if (mResetRequested.exchange(false, std::memory_order_acq_rel)) ApplyReset();
 
   for (int i = 0; i < frames; ++i)
   {

@@ -27,9 +27,9 @@ struct VX_EngineSettings
   int32_t aftertouchDestination = 0; // 0..4
   bool highQuality = false;
   bool arpOn = false;
-  int32_t arpMode = 0;              // 0..6
-  int32_t arpPitchTo = 0;           // 0..3
-  float arpTransposition = 0.0f;    // pitch units, written by the arpeggiator every sample
+  int32_t arpMode = 0;           // 0..6
+  int32_t arpPitchTo = 0;        // 0..3
+  float arpTransposition = 0.0f; // pitch units, written by the arpeggiator every sample
   bool oscRestart = false;
   bool lfo1Restart = false;
   bool lfo2Restart = false;

@@ -51,8 +51,7 @@ void VX_Envelope::SetRelease(float ms)
 
 void VX_Envelope::Trigger(float peak, bool resetLevel)
 {
-  if (resetLevel)
-    mLevel = 0.0f;
+  if (resetLevel) mLevel = 0.0f;
   mPeak = peak;
   mSustainTarget = peak * mSustain;
   UpdateAttackIncrement();
@@ -76,8 +75,7 @@ float VX_Envelope::Process()
     break;
   case kRelease:
     mLevel -= mLevel * mReleaseCoefficient;
-    if (mLevel < kReleaseFloor)
-      mStage = kIdle; // this sample still returns the small level
+    if (mLevel < kReleaseFloor) mStage = kIdle; // this sample still returns the small level
     break;
   case kSettle:
     mLevel += (mPeak - mLevel) * mFastCoefficient;

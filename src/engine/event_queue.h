@@ -39,8 +39,7 @@ public:
   /** Appends event; returns false (and drops it) when the queue is full. */
   bool Push(const VX_EngineEvent& event)
   {
-    if (Size() == kCapacity)
-      return false;
+    if (Size() == kCapacity) return false;
     mEvents[mTail++ & kMask] = event;
     return true;
   }

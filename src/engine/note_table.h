@@ -10,8 +10,8 @@ struct NoteTable
 
   struct Entry
   {
-    int32_t stamp = -1;   // order of the key press, -1 when not held
-    int32_t velocity = 0; // 0..127
+    int32_t stamp = -1;    // order of the key press, -1 when not held
+    int32_t velocity = 0;  // 0..127
     uint8_t sustained = 0; // released while the pedal was down
   };
 
@@ -25,8 +25,7 @@ struct NoteTable
   void Press(int note, int velocity)
   {
     Entry& e = entries[note];
-    if (e.stamp < 0)
-      ++heldCount;
+    if (e.stamp < 0) ++heldCount;
     e.stamp = ++orderCounter;
     e.velocity = velocity;
     e.sustained = 0;
@@ -38,11 +37,9 @@ struct NoteTable
     Entry& e = entries[note];
     const bool wasHeld = e.stamp >= 0;
     e = Entry{};
-    if (!wasHeld)
-      return;
+    if (!wasHeld) return;
     heldCount = heldCount > 0 ? heldCount - 1 : 0;
-    if (heldCount == 0)
-      orderCounter = 0;
+    if (heldCount == 0) orderCounter = 0;
   }
 
   void ClearAll()

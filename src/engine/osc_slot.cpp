@@ -11,8 +11,7 @@ void VX_OscSlot::Init(std::initializer_list<VX_BlepOsc*> types, VX_BlepOsc* off)
 
 void VX_OscSlot::Install(VX_BlepOsc& next)
 {
-  if (&next == mActive)
-    return;
+  if (&next == mActive) return;
   for (int lane = -1; lane < VX_BlepOsc::kMaxLanes; ++lane)
   {
     VX_OscState record;

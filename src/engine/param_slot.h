@@ -10,7 +10,7 @@
 
 enum EEngineSlots
 {
-  kSlotLfo2Output = 94,  // global LFO2 after its delay ramp and wheel/aftertouch scaling
+  kSlotLfo2Output = 94, // global LFO2 after its delay ramp and wheel/aftertouch scaling
   kSlotUnused95 = 95,
   kSlotPitchBend = 96,   // pitch units
   kSlotPitchOffset = 97, // pitch bend + "Tune", pitch units
@@ -19,10 +19,10 @@ enum EEngineSlots
   kSlotWidthSame = 100,  // stereo width, same-side gain
   kSlotWidthCross = 101, // stereo width, cross gain
   kSlotAftertouchAmount = 102,
-  kSlotLfo1Rate = 103,   // Hz
-  kSlotLfo2Rate = 104,   // Hz
-  kSlotArpRate = 105,    // Hz
-  kSlotDelayTime = 106,  // ms
+  kSlotLfo1Rate = 103,  // Hz
+  kSlotLfo2Rate = 104,  // Hz
+  kSlotArpRate = 105,   // Hz
+  kSlotDelayTime = 106, // ms
   kNumEngineSlots = 107
 };
 

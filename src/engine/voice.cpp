@@ -43,7 +43,7 @@ float VX_Voice::Current(int index) const
 
 VX_OscSlot& VX_Voice::Slot(EOscillator which)
 {
-  return which == kOsc1 ? static_cast<VX_OscSlot&>(mOsc1)
+  return which == kOsc1   ? static_cast<VX_OscSlot&>(mOsc1)
          : which == kOsc2 ? static_cast<VX_OscSlot&>(mOsc2)
                           : static_cast<VX_OscSlot&>(mSub);
 }
@@ -66,9 +66,8 @@ void VX_Voice::SetSampleRate(float rate)
   // Oscillators and filters run at four times the host rate.
   const float oversampledRate = rate * kBlock;
   for (int k = 0; k < kNumOscillators; ++k)
-    Slot(static_cast<EOscillator>(k)).ForEach([&](VX_BlepOsc& osc) {
-      osc.SetSampleRate(oversampledRate);
-    });
+    Slot(static_cast<EOscillator>(k))
+        .ForEach([&](VX_BlepOsc& osc) { osc.SetSampleRate(oversampledRate); });
   for (VX_FilterBase* filter : mFilters)
     filter->SetSampleRate(oversampledRate);
   // 100 host samples at 44.1 kHz, in oversampled samples.
@@ -88,7 +87,8 @@ void VX_Voice::NoteOn(int note, int velocity, int pitchTo)
   mSecondPitch = std::clamp(mPitchToNote / 128.0f + transpose, -1.0f, 1.0f);
 
   bool glide = false;
-  if (s.arpMode == VX_Arpeggiator::kSeqRecord || (s.arpMode == VX_Arpeggiator::kSeqPlayPoly && s.polyphony > 1))
+  if (s.arpMode == VX_Arpeggiator::kSeqRecord ||
+      (s.arpMode == VX_Arpeggiator::kSeqPlayPoly && s.polyphony > 1))
   {
     Trigger(false);
   }
@@ -103,15 +103,13 @@ void VX_Voice::NoteOn(int note, int velocity, int pitchTo)
     if (s.polyphony == 1 || s.arpMode == VX_Arpeggiator::kSeqPlayPoly)
     {
       // Legato: a new key while another is held keeps the envelopes running.
-      if (!(keepsEnvelopes && mGate))
-        Trigger(false);
+      if (!(keepsEnvelopes && mGate)) Trigger(false);
     }
     else
     {
       Trigger(!mActive);
     }
-    if (s.polyphony == 1)
-      glide = mGate ? s.glideMode != kGlideOff : s.glideMode == kGlideOn;
+    if (s.polyphony == 1) glide = mGate ? s.glideMode != kGlideOff : s.glideMode == kGlideOn;
   }
 
   if (!glide)
@@ -131,17 +129,14 @@ void VX_Voice::Trigger(bool resetLevels)
   mFilterEnv.Trigger(1.0f - b + b * mVelocity, resetLevels);
   mLfo1Ramp.RestartRamp();
   RestartOscillators(!mSettings->oscRestart);
-  if (mSettings->lfo1Restart)
-    mLfo1.Selected().Restart();
+  if (mSettings->lfo1Restart) mLfo1.Selected().Restart();
 }
 
 void VX_Voice::RetriggerForStep(float transposition)
 {
   const int mode = mSettings->glideMode;
-  if (mode != kGlideAuto && mode != kGlideOn)
-    Trigger(false);
-  if (mode == kGlideOff)
-    mGlideA.followers[0] = transposition + mPitch;
+  if (mode != kGlideAuto && mode != kGlideOn) Trigger(false);
+  if (mode == kGlideOff) mGlideA.followers[0] = transposition + mPitch;
 }
 
 void VX_Voice::Release()
@@ -197,8 +192,7 @@ void VX_Voice::SetVoiceParameter(int index, float raw, float target)
     mSub.Active().SetParam(VX_SubOscSlot::kSquareWidth);
     break;
   case kOscRestart:
-    if (raw > 0.0f)
-      RestartOscillators(false);
+    if (raw > 0.0f) RestartOscillators(false);
     break;
   case kUnisonVoices:
     RestartOscillators(false);
@@ -240,10 +234,13 @@ void VX_Voice::Reset()
   for (auto& tail : mTail)
     std::fill(std::begin(tail), std::end(tail), 0.0f);
   for (int k = 0; k < kNumOscillators; ++k)
-    Slot(static_cast<EOscillator>(k)).ForEach([](VX_BlepOsc& osc) {
-      osc.Restart();
-      osc.ClearBlepState();
-    });
+    Slot(static_cast<EOscillator>(k))
+        .ForEach(
+            [](VX_BlepOsc& osc)
+            {
+              osc.Restart();
+              osc.ClearBlepState();
+            });
 }
 
 void VX_Voice::UpdateDrift(float amount)
@@ -274,7 +271,8 @@ void VX_Voice::UpdateSources()
   src[kSourceCutoff] = Current(kFilterCutoff);
 
   // The wheel, then aftertouch, scale an LFO source or open the cutoff.
-  const auto applyDestination = [src](int destination, float amount) {
+  const auto applyDestination = [src](int destination, float amount)
+  {
     if (destination == 1)
       src[kSourceLfo1] *= amount;
     else if (destination == 3)
@@ -304,9 +302,8 @@ void VX_Voice::UpdateControls()
     const float a =
         VX_Glide::Step(mGlideA.followers[0], mPitch + s.arpTransposition, mGlideA.coefficient) +
         offset;
-    const auto b = [&] {
-      return VX_Glide::Step(mGlideB.followers[0], mSecondPitch, mGlideB.coefficient) + offset;
-    };
+    const auto b = [&]
+    { return VX_Glide::Step(mGlideB.followers[0], mSecondPitch, mGlideB.coefficient) + offset; };
     switch (s.arpPitchTo)
     {
     case 1: // "Osc1 & Sub"
@@ -347,9 +344,8 @@ void VX_Voice::UpdateControls()
   mLevelRing = Current(kRingModVolume);
   mDetune = Current(kUnisonDetune);
 
-  ActiveFilter().SetParams(
-      mDrift[2].Output() + mSources[kSourceCutoff] + mKeyTracking + mFilterMod,
-      Current(kFilterResonance));
+  ActiveFilter().SetParams(mDrift[2].Output() + mSources[kSourceCutoff] + mKeyTracking + mFilterMod,
+                           Current(kFilterResonance));
 }
 
 void VX_Voice::SetOscillatorPitches()
@@ -441,7 +437,7 @@ void VX_Voice::CrossFade(float* __restrict block, float* __restrict tail, int& i
   }
 }
 
-void VX_Voice::RenderMono(float* __restrict mixLeft, float* __restrict mixRight)
+void VX_Voice::RenderMono()
 {
   UpdateControls();
   SetOscillatorPitches();
@@ -452,20 +448,9 @@ void VX_Voice::RenderMono(float* __restrict mixLeft, float* __restrict mixRight)
     CrossFade(mMixLeft, mTail[0], mTailIndex);
     mFadeCounter += kBlock;
   }
-  VX_FilterBase& filter = ActiveFilter();
-  if (mSettings->filterDriveActive)
-    filter.ProcessBlockDriven(mMixLeft, mMixLeft);
-  else
-    filter.ProcessBlock(mMixLeft, mMixLeft);
-  const float amp = mSources[kSourceAmpEnvelope];
-  for (int j = 0; j < kBlock; ++j)
-  {
-    mixLeft[j] += mMixLeft[j] * amp;
-    mixRight[j] += mMixLeft[j] * amp;
-  }
 }
 
-void VX_Voice::RenderUnison(float* __restrict mixLeft, float* __restrict mixRight)
+void VX_Voice::RenderUnison()
 {
   const int lanes = mSettings->unisonCount;
   UpdateControls();
@@ -481,27 +466,28 @@ void VX_Voice::RenderUnison(float* __restrict mixLeft, float* __restrict mixRigh
     CrossFade(mMixRight, mTail[1], mTailIndex);
     mFadeCounter += kBlock;
   }
-  VX_FilterBase& filter = ActiveFilter();
-  if (mSettings->filterDriveActive)
-    filter.ProcessStereoBlockDriven(mMixLeft, mMixRight, mMixLeft, mMixRight);
-  else
-    filter.ProcessStereoBlock(mMixLeft, mMixRight, mMixLeft, mMixRight);
-  const float amp = mSources[kSourceAmpEnvelope];
-  for (int j = 0; j < kBlock; ++j)
-  {
-    mixLeft[j] += mMixLeft[j] * amp;
-    mixRight[j] += mMixRight[j] * amp;
-  }
 }
 
-void VX_Voice::Render(float* __restrict mixLeft, float* __restrict mixRight)
+VX_FilterBase::VoiceBlock VX_Voice::RenderUnfiltered()
 {
   UpdateSources();
   if (mSettings->unisonCount == 1)
-    RenderMono(mixLeft, mixRight);
+    RenderMono();
   else
-    RenderUnison(mixLeft, mixRight);
-  mLastAmplitude = mSources[kSourceAmpEnvelope];
+    RenderUnison();
+  return {&ActiveFilter(), mMixLeft, mMixRight};
+}
+
+void VX_Voice::AddFiltered(float* __restrict mixLeft, float* __restrict mixRight)
+{
+  const float amp = mSources[kSourceAmpEnvelope];
+  const float* right = mSettings->unisonCount == 1 ? mMixLeft : mMixRight;
+  for (int j = 0; j < kBlock; ++j)
+  {
+    mixLeft[j] += mMixLeft[j] * amp;
+    mixRight[j] += right[j] * amp;
+  }
+  mLastAmplitude = amp;
   mActive = !mAmpEnv.IsIdle();
 }
 
@@ -561,8 +547,7 @@ void VX_Voice::CaptureTail()
     {
       // Added, not written: what remains of an unfinished fade keeps sounding out.
       mTail[0][index] += gain * left[j];
-      if (lanes > 1)
-        mTail[1][index] += gain * right[j];
+      if (lanes > 1) mTail[1][index] += gain * right[j];
       index = (index + 1) & (kTailSize - 1);
     }
   }
@@ -590,8 +575,7 @@ void VX_Voice::RestartOscillators(bool keepPhase)
   VX_BlepOsc& sub = mSub.Active();
   if (!keepPhase)
   {
-    if (sounding)
-      CaptureTail();
+    if (sounding) CaptureTail();
     sub.SetParam(VX_SubOscSlot::kSquareWidth);
     RestartFresh(kSub, 0.0f, lanes);
     RestartFresh(kOsc1, 2.0f * Raw(kOsc1PhaseOffset), lanes);
@@ -606,8 +590,7 @@ void VX_Voice::RestartOscillators(bool keepPhase)
   const bool osc1Sub = osc1.IsIntegerRatio(sub.Increment());
   const bool osc2Sub = osc2.IsIntegerRatio(sub.Increment());
   const bool osc1Osc2 = osc1.IsIntegerRatio(osc2.Increment());
-  if (sounding && (osc1Sub || osc2Sub || osc1Osc2))
-    CaptureTail();
+  if (sounding && (osc1Sub || osc2Sub || osc1Osc2)) CaptureTail();
 
   if (osc1Sub || osc2Sub)
   {
@@ -615,17 +598,14 @@ void VX_Voice::RestartOscillators(bool keepPhase)
     TakeSnapshots(kSub);
     RestartAgainst(kSub, kSub, 0.0f);
     TakeSnapshots(kSub);
-    if (osc1Sub)
-      RestartAgainst(kOsc1, kSub, 2.0f * Raw(kOsc1PhaseOffset));
-    if (osc2Sub)
-      RestartAgainst(kOsc2, kSub, 2.0f * Raw(kOsc2PhaseOffset));
+    if (osc1Sub) RestartAgainst(kOsc1, kSub, 2.0f * Raw(kOsc1PhaseOffset));
+    if (osc2Sub) RestartAgainst(kOsc2, kSub, 2.0f * Raw(kOsc2PhaseOffset));
   }
   else if (osc1Osc2)
   {
     TakeSnapshots(kOsc1);
     float w = Raw(kOsc2PhaseOffset) - Raw(kOsc1PhaseOffset);
-    if (w < 0.0f)
-      w += 1.0f;
+    if (w < 0.0f) w += 1.0f;
     RestartAgainst(kOsc2, kOsc1, 2.0f * w);
   }
 }

@@ -70,9 +70,12 @@ public:
   /** Silences at once and forgets every running state (a state load). */
   void Reset();
 
-  /** One host sample: modulation, oscillators, mixer and filter, added into the four-sample mix
-   *  buffers (both buffers when unison is off). */
-  void Render(float* __restrict mixLeft, float* __restrict mixRight);
+  // One host sample, in three steps so that the voice manager can filter all voices in one pass:
+  /** Modulation, oscillators, mixer and de-click fade; returns the block(s) for the filter. */
+  VX_FilterBase::VoiceBlock RenderUnfiltered();
+  /** Adds the filtered block(s) times the amplitude envelope into the four-sample mix buffers
+   *  (both buffers when unison is off). */
+  void AddFiltered(float* __restrict mixLeft, float* __restrict mixRight);
   /** Brings the drive record shared by every voice's LP2 filter to drive amount d. */
   void UpdateDrive(float d) { mFilterLP2.UpdateDrive(d); }
   /** Control-rate step of the drift generators. */
@@ -112,8 +115,8 @@ private:
   void MixLanes(int laneCount, float noiseLeft, float noiseRight, float* __restrict left,
                 float* __restrict right);
   void CrossFade(float* __restrict block, float* __restrict tail, int& index);
-  void RenderMono(float* __restrict mixLeft, float* __restrict mixRight);
-  void RenderUnison(float* __restrict mixLeft, float* __restrict mixRight);
+  void RenderMono();
+  void RenderUnison();
 
   // Restarts: a fresh note cross-fades from a short tail of the old sound.
   void RestartOscillators(bool keepPhase);

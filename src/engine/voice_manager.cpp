@@ -46,8 +46,7 @@ void VX_VoiceManager::RefreshOscillatorEnabling()
                                                   positive(kSubVolume)};
   for (int k = 0; k < VX_Voice::kNumOscillators; ++k)
   {
-    if (wanted[k] == mOscEnabled[k])
-      continue;
+    if (wanted[k] == mOscEnabled[k]) continue;
     mOscEnabled[k] = wanted[k];
     for (VX_Voice& voice : mVoices)
       voice.SetOscillatorEnabled(static_cast<VX_Voice::EOscillator>(k), wanted[k]);
@@ -57,8 +56,7 @@ void VX_VoiceManager::RefreshOscillatorEnabling()
 void VX_VoiceManager::AddActive(int voice)
 {
   for (int k = 0; k < mNumActive; ++k)
-    if (mActive[k] == voice)
-      return;
+    if (mActive[k] == voice) return;
   mActive[mNumActive++] = static_cast<int8_t>(voice);
 }
 
@@ -67,12 +65,10 @@ int VX_VoiceManager::ChooseVoice(int note) const
   const int candidates = mSettings->polyphony;
   if (mSlots[kVoiceAssign].Raw() == 0.0f) // "Reuse voice for same notes"
     for (int v = 0; v < candidates; ++v)
-      if (mVoices[v].Note() == note)
-        return v;
+      if (mVoices[v].Note() == note) return v;
 
   for (int v = 0; v < candidates; ++v)
-    if (!mVoices[v].IsActive())
-      return v;
+    if (!mVoices[v].IsActive()) return v;
 
   // Every candidate sounds: take the quietest one that is already released...
   int chosen = -1;
@@ -83,8 +79,7 @@ int VX_VoiceManager::ChooseVoice(int note) const
       quietest = mVoices[v].LastAmplitude();
       chosen = v;
     }
-  if (chosen >= 0)
-    return chosen;
+  if (chosen >= 0) return chosen;
 
   // ...else, with every key held, the one playing the nearest note.
   int nearest = 999;
@@ -127,8 +122,7 @@ void VX_VoiceManager::PlayNote(int note, int velocity)
 void VX_VoiceManager::EnterArpKey(int note, int velocity)
 {
   mArpNotes.Press(note, velocity);
-  if (mArpNotes.heldCount == 1)
-    mArp.RestartForFirstKey();
+  if (mArpNotes.heldCount == 1) mArp.RestartForFirstKey();
 }
 
 void VX_VoiceManager::ReleaseArpKey(int note)
@@ -144,13 +138,11 @@ void VX_VoiceManager::NoteOn(int note, int velocity)
   const int mode = mSettings->arpMode;
   if (mSettings->arpOn)
   {
-    if (mode != VX_Arpeggiator::kSeqRecord)
-      EnterArpKey(note, velocity);
+    if (mode != VX_Arpeggiator::kSeqRecord) EnterArpKey(note, velocity);
     if (mode != VX_Arpeggiator::kSeqPlayPoly && mode != VX_Arpeggiator::kSeqRecord)
       return; // the arpeggiator plays it
   }
-  if (mode == VX_Arpeggiator::kSeqRecord)
-    mArp.RecordStep(note);
+  if (mode == VX_Arpeggiator::kSeqRecord) mArp.RecordStep(note);
   PlayNote(note, velocity);
 }
 
@@ -159,10 +151,8 @@ void VX_VoiceManager::NoteOff(int note)
   if (mSettings->arpOn)
   {
     const int mode = mSettings->arpMode;
-    if (mode != VX_Arpeggiator::kSeqRecord)
-      ReleaseArpKey(note);
-    if (mode != VX_Arpeggiator::kSeqPlayPoly && mode != VX_Arpeggiator::kSeqRecord)
-      return;
+    if (mode != VX_Arpeggiator::kSeqRecord) ReleaseArpKey(note);
+    if (mode != VX_Arpeggiator::kSeqPlayPoly && mode != VX_Arpeggiator::kSeqRecord) return;
   }
   ReleaseKey(note);
 }
@@ -197,16 +187,14 @@ void VX_VoiceManager::ReleaseKey(int note)
   if (polyphony > 1)
   {
     for (int v = 0; v < polyphony; ++v)
-      if (mVoices[v].Note() == note && mVoices[v].Gate())
-        mVoices[v].Release();
+      if (mVoices[v].Note() == note && mVoices[v].Gate()) mVoices[v].Release();
     return;
   }
 
   VX_Voice& voice = mVoices[0];
   if (mNotes.heldCount == 0 && mArpNotes.heldCount == 0)
   {
-    if (voice.Gate())
-      voice.Release();
+    if (voice.Gate()) voice.Release();
   }
   else if (voice.Note() == note)
   {
@@ -220,8 +208,7 @@ void VX_VoiceManager::ReleaseKey(int note)
 void VX_VoiceManager::AllNotesOff()
 {
   for (VX_Voice& voice : mVoices)
-    if (voice.Gate())
-      voice.Release();
+    if (voice.Gate()) voice.Release();
   mNotes.ClearAll();
 }
 
@@ -229,12 +216,10 @@ void VX_VoiceManager::ReleaseSustainedNotes()
 {
   for (int note = 0; note < NoteTable::kNumNotes; ++note)
   {
-    if (mArpNotes.IsHeld(note) && mArpNotes.entries[note].sustained)
-      mArpNotes.Clear(note);
+    if (mArpNotes.IsHeld(note) && mArpNotes.entries[note].sustained) mArpNotes.Clear(note);
     // The key's arpeggiator entry is settled just above, so only the voice side remains; going
     // through NoteOff would, in the arpeggio modes, never release a generated note.
-    if (mNotes.IsHeld(note) && mNotes.entries[note].sustained)
-      ReleaseKey(note);
+    if (mNotes.IsHeld(note) && mNotes.entries[note].sustained) ReleaseKey(note);
   }
 }
 
@@ -244,34 +229,28 @@ void VX_VoiceManager::ArpeggiateHeldKeys()
   {
     // Every key is up: the last generated note ends and the clock stands still.
     for (int note = 0; note < NoteTable::kNumNotes; ++note)
-      if (mNotes.IsHeld(note))
-        ReleaseKey(note);
+      if (mNotes.IsHeld(note)) ReleaseKey(note);
     return;
   }
   mArp.SetRate(mSlots[kSlotArpRate].target);
   const int note = mArp.Step();
   mSettings->arpTransposition = mArp.Transposition();
-  if (mArp.PreviousNote() >= 0)
-    ReleaseKey(mArp.PreviousNote());
-  if (note >= 0)
-    PlayNote(note, static_cast<int>(mArp.Velocity()));
+  if (mArp.PreviousNote() >= 0) ReleaseKey(mArp.PreviousNote());
+  if (note >= 0) PlayNote(note, static_cast<int>(mArp.Velocity()));
 }
 
 void VX_VoiceManager::StepSequencedChord()
 {
-  if (mNumActive == 0)
-    return; // the clock runs only while voices sound
+  if (mNumActive == 0) return; // the clock runs only while voices sound
   mArp.SetRate(mSlots[kSlotArpRate].target);
   if (mArp.Step() >= 0)
   {
     for (int k = 0; k < mNumActive; ++k)
     {
       VX_Voice& voice = mVoices[mActive[k]];
-      if (voice.Gate())
-        voice.RetriggerForStep(mArp.Transposition());
+      if (voice.Gate()) voice.RetriggerForStep(mArp.Transposition());
     }
-    if (mSettings->lfo2Restart)
-      RestartLfo2();
+    if (mSettings->lfo2Restart) RestartLfo2();
   }
   mSettings->arpTransposition = mArp.Transposition();
 }
@@ -279,8 +258,7 @@ void VX_VoiceManager::StepSequencedChord()
 void VX_VoiceManager::ArpeggiatorStep()
 {
   mSettings->arpTransposition = 0.0f;
-  if (!mSettings->arpOn)
-    return;
+  if (!mSettings->arpOn) return;
   switch (mSettings->arpMode)
   {
   case VX_Arpeggiator::kUp:
@@ -305,17 +283,16 @@ void VX_VoiceManager::AdvanceLfo2()
   const float ramp = mLfo2Ramp.AdvanceRamp(); // 0 .. 0.5
   float out = lfo.TickPoly() * ramp;
   s.lfo2DelayLevel = 2.0f * ramp;
-  if (s.modWheelDestination == 2)
-    out *= mSlots[kModWheel].target;
-  if (s.aftertouchDestination == 2)
-    out *= mSlots[kSlotAftertouchAmount].target;
+  if (s.modWheelDestination == 2) out *= mSlots[kModWheel].target;
+  if (s.aftertouchDestination == 2) out *= mSlots[kSlotAftertouchAmount].target;
   mSlots[kSlotLfo2Output].target = mSlots[kSlotLfo2Output].current = out;
 }
 
 void VX_VoiceManager::Decimate(float& left, float& right)
 {
   // Two half-band stages bring the four oversampled samples down to one; each has gain 2.
-  const auto decimate = [](VX_Decimator* stages, const float* m) {
+  const auto decimate = [](VX_Decimator* stages, const float* m)
+  {
     const float first = stages[0].Process(m[0], m[1]);
     const float second = stages[0].Process(m[2], m[3]);
     return stages[1].Process(first, second) * 0.25f;
@@ -328,9 +305,21 @@ void VX_VoiceManager::RemoveInactive()
 {
   int kept = 0;
   for (int k = 0; k < mNumActive; ++k)
-    if (mVoices[mActive[k]].IsActive())
-      mActive[kept++] = mActive[k];
+    if (mVoices[mActive[k]].IsActive()) mActive[kept++] = mActive[k];
   mNumActive = kept;
+}
+
+void VX_VoiceManager::RenderVoices()
+{
+  if (mNumActive == 0) return;
+  VX_FilterBase::VoiceBlock blocks[kNumVoices];
+  for (int k = 0; k < mNumActive; ++k)
+    blocks[k] = mVoices[mActive[k]].RenderUnfiltered();
+  // Every voice has the same filter type, so one call filters them all.
+  blocks[0].filter->ProcessVoices(blocks, mNumActive, mSettings->unisonCount > 1,
+                                  mSettings->filterDriveActive);
+  for (int k = 0; k < mNumActive; ++k)
+    mVoices[mActive[k]].AddFiltered(mMixLeft, mMixRight);
 }
 
 void VX_VoiceManager::RenderSample(float& left, float& right)
@@ -345,13 +334,11 @@ void VX_VoiceManager::RenderSample(float& left, float& right)
     mVoices[0].UpdateDrive(mSlots[kFilterDrive].current);
 
   VX_ParamSlot& pitchOffset = mSlots[kSlotPitchOffset];
-  pitchOffset.target = pitchOffset.current =
-      mSlots[kSlotPitchBend].current + mSlots[kTune].current;
+  pitchOffset.target = pitchOffset.current = mSlots[kSlotPitchBend].current + mSlots[kTune].current;
 
   AdvanceLfo2();
 
-  for (int k = 0; k < mNumActive; ++k)
-    mVoices[mActive[k]].Render(mMixLeft, mMixRight);
+  RenderVoices();
 
   if (++mControlCounter > kControlInterval)
   {

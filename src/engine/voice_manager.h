@@ -77,6 +77,7 @@ private:
   void ReleaseArpKey(int note);
   void AddActive(int voice);
   void RemoveInactive();
+  void RenderVoices();
   void RestartLfo2();
   void AdvanceLfo2();
   void Decimate(float& left, float& right);
@@ -93,7 +94,7 @@ private:
   alignas(16) float mMixRight[VX_Voice::kBlock] = {};
   VX_Decimator mDecimators[4]; // two stages left, two right
   int mControlCounter = 0;
-  VX_FilterDrive mDrive;       // shared by every voice's LP2 filter
+  VX_FilterDrive mDrive; // shared by every voice's LP2 filter
   VX_LfoSet mLfo2;
   VX_Envelope mLfo2Ramp;
   std::array<int8_t, kNumVoices> mActive{};

@@ -1,5 +1,6 @@
 #include "plugin/vantrix.h"
 
+#include "dsp/denormals.h"
 #include "plugin/parameter_set.h"
 
 Vantrix::Vantrix() : IPlugProcessor(kNumParams)
@@ -25,11 +26,11 @@ void Vantrix::ProcessMidiMsg(const IMidiMsg& msg)
 
 void Vantrix::ProcessBlock(double** /*inputs*/, double** outputs, int frames)
 {
+  const VX_ScopedFlushDenormals flushDenormals;
   const int connected = NOutChansConnected();
   mEngine.SetHostTempo(static_cast<float>(GetTempo()));
   // Without exactly two outputs nothing is rendered; queued events wait for the next block.
-  if (connected == 2)
-    mEngine.RenderBlock(outputs, frames);
+  if (connected == 2) mEngine.RenderBlock(outputs, frames);
 }
 
 void Vantrix::OnMidiMsgUI(const IMidiMsg& msg)
