@@ -25,6 +25,8 @@ public:
 
 private:
   unsigned mSaved;
+#else
+  VX_ScopedFlushDenormals() = default;
 #endif
   VX_ScopedFlushDenormals(const VX_ScopedFlushDenormals&) = delete;
   VX_ScopedFlushDenormals& operator=(const VX_ScopedFlushDenormals&) = delete;

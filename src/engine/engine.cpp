@@ -200,6 +200,7 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
     if (Raw(kLfo2TempoSync) < 0.5f) SetParameter(kSlotLfo2Rate, y);
     break;
   case kDelayType:
+    mDelay.Reset();
     mSettings.delayType = n;
     break;
   case kFxTempoSync:
@@ -323,9 +324,12 @@ void VX_Engine::ApplyEngineParameter(int index, float y)
   case kLfo1Delay:
   case kOsc1PhaseOffset:
   case kOsc2PhaseOffset:
+  case kFxParam4:
+    Smoothed(index, y);
+    mDelay.SetTone(y);
+    break;
   case kFxParam1:
   case kFxParam3:
-  case kFxParam4:
   case kA440:
   case kPanMode:
   case kGlide:
@@ -359,6 +363,8 @@ void VX_Engine::SetSampleRate(float rate)
     highPass.SetRange(rate, kHighPassLowHz, kHighPassHighHz);
   mReferenceTone.SetSampleRate(rate);
   mReferenceTone.SetFrequency(kReferenceToneHz);
+  mDelay.SetSampleRate(rate);
+  mEnsemble.SetSampleRate(rate);
 }
 
 void VX_Engine::SetHostTempo(float bpm)
@@ -494,6 +500,8 @@ void VX_Engine::ApplyReset()
     slot.smoothing = 0;
   }
   mNumSmoothing = 0;
+  mDelay.Reset();
+  mEnsemble.Reset();
   mVoices.Reset();
 }
 
@@ -549,13 +557,48 @@ void VX_Engine::RenderFrame(float& left, float& right)
   left *= g;
   right *= g;
 
-  const float same = Current(kSlotWidthSame), cross = Current(kSlotWidthCross);
-  const float l = same * left + cross * right;
-  const float r = cross * left + same * right;
+  const float emulationGain = EmulateVoices(left, right);
 
-  const float volume = Current(kVolume);
+  const float same = Current(kSlotWidthSame), cross = Current(kSlotWidthCross);
+  float l = same * left + cross * right;
+  float r = cross * left + same * right;
+
+  if (Current(kFxMix) > 0.0f)
+    ApplyDelay(l, r);
+
+  const float volume = Current(kVolume) * emulationGain;
   left = volume * l;
   right = volume * r;
+}
+
+float VX_Engine::EmulateVoices(float& left, float& right)
+{
+  const int mode = mSettings.unisonMode;
+  if (mode < 4)
+    return 1.0f;
+  mEnsemble.SetRate(Current(kUnisonDetune));
+  if (mode == 4) // "4 Voice Emulation (Low CPU)"
+    mEnsemble.ProcessFour(left, right);
+  else
+    mEnsemble.ProcessEight(left, right);
+  left = mEnsemble.LeftOutput();
+  right = mEnsemble.RightOutput();
+  // The eight taps sum louder; with six real lanes on top even more so.
+  return mode == 4 ? 1.0f : mode == 5 ? 0.75f : 0.5f;
+}
+
+void VX_Engine::ApplyDelay(float& left, float& right)
+{
+  VX_DelayControls controls;
+  controls.type = mSettings.delayType;
+  controls.timeMs = Current(kSlotDelayTime);
+  controls.feedback = Current(kFxParam2);
+  controls.depth = Current(kFxParam3);
+  controls.rate = Current(kFxParam4);
+  controls.mix = Current(kFxMix);
+  controls.dryGain = Current(kSlotDelayDry);
+  controls.wetGain = Current(kSlotDelayWet);
+  mDelay.Process(left, right, controls);
 }
 
 void VX_Engine::ApplyDeclickFade(double* const* outputs, int frames)

@@ -7,6 +7,8 @@
 
 #include "dsp/audio_oscillators.h"
 #include "dsp/cutoff_table.h"
+#include "dsp/delay_effect.h"
+#include "dsp/voice_ensemble.h"
 #include "engine/engine_settings.h"
 #include "engine/event_queue.h"
 #include "engine/note_table.h"
@@ -95,6 +97,9 @@ private:
   void RenderFrame(float& left, float& right);
   float OutputGain();
   void HighPass(float& left, float& right);
+  /** The voice-emulation modes: returns the volume factor that goes with the mode. */
+  float EmulateVoices(float& left, float& right);
+  void ApplyDelay(float& left, float& right);
   void ApplyDeclickFade(double* const* outputs, int frames);
   void AddReferenceTone(double* const* outputs, int frames);
   void SnapSmoothedSlots();
@@ -118,5 +123,7 @@ private:
   std::array<VX_TempoSync, kNumTempoSyncs> mTempoSyncs;
   VX_VoiceManager mVoices;
   VX_CutoffTable mHighPass[2];
+  VX_VoiceEnsemble mEnsemble;
+  VX_DelayEffect mDelay;
   VX_BlepOscTri mReferenceTone;
 };

@@ -7,6 +7,30 @@ void IPlugProcessor::NotifyParamChange(int index, EParamSource /*source*/, int /
   OnParamChange(index);
 }
 
+void IPlugProcessor::NotifyEditorParamChange(int index, EParamSource source)
+{
+  OnEditorParamChange(index, source);
+}
+
+void IPlugProcessor::SendValueToEditor(int index, double /*value*/, bool /*isNormalised*/)
+{
+  // Editor controls bound to the parameter take the value once the editor exists.
+  NotifyEditorParamChange(index, EParamSource::kEditorPush);
+}
+
+void IPlugProcessor::ReportEditToHost(int index, double normalised)
+{
+  if (mHostReporter)
+    mHostReporter->PerformEdit(index, normalised);
+}
+
+void IPlugProcessor::SetParameterAndInformHost(int index, double normalised)
+{
+  GetParam(index)->SetValue(GetParam(index)->RealFromNormalised(normalised));
+  ReportEditToHost(index, normalised);
+  NotifyParamChange(index, EParamSource::kUI, -1);
+}
+
 void IPlugProcessor::SetOutputChannelConnected(int channel, bool connected)
 {
   if (channel >= 0 && channel < kMaxOutputChannels)

@@ -19,6 +19,19 @@ enum class EParamSource
   kEditorPush = 4,
 };
 
+/** What a plug-in tells its host about parameters; implemented by the host binding. */
+class IPlugHostReporter
+{
+public:
+  virtual ~IPlugHostReporter() = default;
+  /** UI thread: a user gesture on a parameter starts (VST3 beginEdit). */
+  virtual void BeginEdit(int index) = 0;
+  /** UI thread: the host learns a parameter's new normalised value (VST3 performEdit). */
+  virtual void PerformEdit(int index, double normalised) = 0;
+  /** UI thread: the gesture ends (VST3 endEdit). */
+  virtual void EndEdit(int index) = 0;
+};
+
 class IPlugProcessor
 {
 public:
@@ -40,9 +53,22 @@ public:
   virtual void ProcessBlock(double** inputs, double** outputs, int frames) = 0;
   /** UI thread: a MIDI message that the processor passed on to the editor side. */
   virtual void OnMidiMsgUI(const IMidiMsg& /*msg*/) {}
+  /** UI thread: the editor's reaction to a parameter's new value. */
+  virtual void OnEditorParamChange(int /*index*/, EParamSource /*source*/) {}
 
+  // Parameter notifications.
   /** Any thread: a parameter changed; ends in OnParamChange. */
   void NotifyParamChange(int index, EParamSource source, int sampleOffset = 0);
+  /** UI thread: the editor reacts to a parameter's new value (relabelling, dependent controls). */
+  void NotifyEditorParamChange(int index, EParamSource source);
+  /** UI thread: editor controls bound to index show value; then the editor is notified. */
+  void SendValueToEditor(int index, double value, bool isNormalised);
+  /** UI thread: tells the host a parameter's new normalised value, outside any gesture. */
+  void ReportEditToHost(int index, double normalised);
+  /** UI thread: sets a parameter from a normalised value, tells the host and the engine. */
+  void SetParameterAndInformHost(int index, double normalised);
+  /** UI thread, host binding: where host reports go (nullptr: nowhere). */
+  void SetHostReporter(IPlugHostReporter* reporter) { mHostReporter = reporter; }
 
   // Parameters; the records live as long as the processor.
   int NParams() const { return static_cast<int>(mParams.size()); }
@@ -61,8 +87,12 @@ public:
   const ITimeInfo& GetTimeInfo() const { return mTimeInfo; }
   int NOutChansConnected() const;
 
+protected:
+  IPlugHostReporter* HostReporter() const { return mHostReporter; }
+
 private:
   std::vector<IParam> mParams;
+  IPlugHostReporter* mHostReporter = nullptr;
   double mSampleRate = 48000.0;
   int mBlockSize = 1;
   ITimeInfo mTimeInfo;
