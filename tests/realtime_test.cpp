@@ -7,7 +7,9 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <iterator>
 #include <new>
+#include <utility>
 
 namespace
 {
@@ -18,8 +20,7 @@ void* CountedAlloc(std::size_t size)
 {
   if (gCounting.load(std::memory_order_relaxed))
     gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1))
-    return p;
+  if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
 
@@ -41,8 +42,14 @@ public:
 };
 } // namespace
 
-void* operator new(std::size_t size) { return CountedAlloc(size); }
-void* operator new[](std::size_t size) { return CountedAlloc(size); }
+void* operator new(std::size_t size)
+{
+  return CountedAlloc(size);
+}
+void* operator new[](std::size_t size)
+{
+  return CountedAlloc(size);
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
   try
@@ -54,10 +61,22 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept
     return nullptr;
   }
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept
+{
+  std::free(p);
+}
+void operator delete[](void* p) noexcept
+{
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+  std::free(p);
+}
 
 TEST(RealTime, CounterSeesAllocations)
 {
@@ -67,9 +86,56 @@ TEST(RealTime, CounterSeesAllocations)
   EXPECT_EQ(counter.Stop(), 1);
 }
 
+namespace
+{
+/** A patch that keeps every part of the engine busy: all sources, unison, modulation. */
+void SetBusyPatch(HostedPlugin& host)
+{
+  for (int level : {kOsc1Volume, kOsc2Volume, kSubVolume, kNoiseVolume, kRingModVolume})
+    host.Set(level, 0.8);
+  host.SetText(kOsc1FreqModSource, "LFO1");
+  host.SetText(kFilterModSource, "LFO2");
+  host.Set(kOsc1FreqMod, 0.3);
+  host.Set(kFilterMod, 0.5);
+  host.Set(kFxMix, 40);
+  host.Set(kDrift, 50);
+  host.SetText(kHighPassFilterActive, "ON");
+  host.SetText(kFilterDriveActive, "ON");
+}
+
+/** Setting changes that switch objects inside the engine, one per step of the test. */
+const std::pair<int, const char*> kSwitches[] = {
+    {kUnisonVoices, "6 Voices"},
+    {kFilterType, "FILTER LP2"},
+    {kDelayType, "DIFF DELAY"},
+    {kArpMode, "Up"},
+    {kUnisonVoices, "8 Voice Emulation (Low CPU)"},
+    {kFilterType, "FILTER BP"},
+    {kDelayType, "TAPE DELAY"},
+    {kArpMode, "Sequencer Record"},
+    {kUnisonVoices, "6 Voices * 8 Voice Emulation"},
+    {kOsc1Type, "Sync Saw"},
+    {kDelayType, "PHASE DELAY 2"},
+    {kArpMode, "Sequencer Play (Poly)"},
+    {kUnisonVoices, "4 Voice Emulation (Low CPU)"},
+    {kQuality, "High"},
+    {kDelayType, "PHASE DELAY 1"},
+    {kArpMode, "Sequencer Play (Seq)"},
+    {kLfo2Type, "Random"},
+    {kSubType, "Saw"},
+    {kDelayType, "DELAY"},
+    {kArpMode, "Up Down"},
+    {kFilterType, "FILTER LP1"},
+    {kUnisonVoices, "2 Voices"},
+    {kDelayType, "PING PONG"},
+    {kArpMode, "Off"},
+};
+} // namespace
+
 TEST(RealTime, ProcessingAllocatesNothingAfterWarmUp)
 {
   HostedPlugin host(48000.0, 256);
+  SetBusyPatch(host);
   host.SetTempo(128);
   host.RenderLeft(48000, 256); // warm-up
 
@@ -86,13 +152,16 @@ TEST(RealTime, ProcessingAllocatesNothingAfterWarmUp)
     host.Midi(20, 11, 1, block % 128);
     host.Midi(30, 11, 64, (block % 8) < 4 ? 127 : 0);
     host.Midi(40, 13, block % 128, 0);
-    const int index = block % kNumParams;
+    const int index = (block * 13) % kNumParams;
     const IParam& p = *host.Plug().GetParam(index);
     host.Set(index, p.Min() + (p.Max() - p.Min()) * ((block * 37) % 100) / 100.0);
-    if (block == 100)
-      host.SetTempo(90);
-    if (block == 150)
-      host.Engine().RequestReset();
+    if (block % 8 == 0)
+    {
+      const auto& [switchIndex, text] = kSwitches[(block / 8) % std::size(kSwitches)];
+      host.SetText(switchIndex, text);
+    }
+    if (block == 100) host.SetTempo(90);
+    if (block == 150) host.Engine().RequestReset();
     host.Render(256);
   }
   EXPECT_EQ(counter.Stop(), 0);
