@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <initializer_list>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -33,9 +34,28 @@ const Case kCases[] = {
      {"Unison Voices=6 Voices", "Quality=High", "Osc2 Volume=1", "Sub Volume=1",
       "Ring Modulation Volume=1", "Noise Volume=1", "Filter Type=FILTER LP2",
       "Filter Drive Active=ON", "Filter Drive=0.5"}},
+    {"(d) as (c), 6 voices * 8 voice emulation, DIFF DELAY at 50 %",
+     8,
+     {"Unison Voices=6 Voices * 8 Voice Emulation", "Quality=High", "Osc2 Volume=1", "Sub Volume=1",
+      "Ring Modulation Volume=1", "Noise Volume=1", "Filter Type=FILTER LP2",
+      "Filter Drive Active=ON", "Filter Drive=0.5", "Delay Type=DIFF DELAY", "FX Mix=50"}},
 };
 
-double RealTimeFactor(const Case& c)
+/** One note of the default patch with one output-chain stage switched on. */
+const Case kStages[] = {
+    {"none (1 note, default patch)", 1, {}},
+    {"DELAY", 1, {"Delay Type=DELAY", "FX Mix=50"}},
+    {"PING PONG", 1, {"Delay Type=PING PONG", "FX Mix=50"}},
+    {"DIFF DELAY", 1, {"Delay Type=DIFF DELAY", "FX Mix=50"}},
+    {"TAPE DELAY", 1, {"Delay Type=TAPE DELAY", "FX Mix=50"}},
+    {"PHASE DELAY 1", 1, {"Delay Type=PHASE DELAY 1", "FX Mix=50"}},
+    {"PHASE DELAY 2", 1, {"Delay Type=PHASE DELAY 2", "FX Mix=50"}},
+    {"4 Voice Emulation (Low CPU)", 1, {"Unison Voices=4 Voice Emulation (Low CPU)"}},
+    {"8 Voice Emulation (Low CPU)", 1, {"Unison Voices=8 Voice Emulation (Low CPU)"}},
+};
+
+/** CPU seconds to render kSeconds of audio of case c. */
+double CpuSeconds(const Case& c)
 {
   OfflineHost host(kRate, kBlock);
   for (std::string_view setting : c.settings)
@@ -48,8 +68,7 @@ double RealTimeFactor(const Case& c)
 
   const std::clock_t start = std::clock();
   host.Render(score, static_cast<long long>(kSeconds * kRate), [](const float*, int) {});
-  const double cpuSeconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-  return kSeconds / cpuSeconds;
+  return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
 }
 } // namespace
 
@@ -58,6 +77,13 @@ int main()
   std::printf("real-time factor at %d Hz, block %d (audio seconds per CPU second):\n", kRate,
               kBlock);
   for (const Case& c : kCases)
-    std::printf("  %-62s %7.1fx\n", c.name, RealTimeFactor(c));
+    std::printf("  %-62s %7.1fx\n", c.name, kSeconds / CpuSeconds(c));
+
+  std::printf("cost of each output-chain stage over one note, ns per output sample:\n");
+  const double samples = kSeconds * kRate;
+  const double baseline = CpuSeconds(kStages[0]) / samples * 1e9;
+  std::printf("  %-62s %7.1f\n", kStages[0].name, baseline);
+  for (const Case& c : std::vector<Case>(std::begin(kStages) + 1, std::end(kStages)))
+    std::printf("  %-62s %+7.1f\n", c.name, CpuSeconds(c) / samples * 1e9 - baseline);
   return 0;
 }
