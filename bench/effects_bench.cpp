@@ -5,6 +5,8 @@
 #include "dsp/delay_effect.h"
 #include "dsp/voice_ensemble.h"
 
+#include "signals.h"
+
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -14,16 +16,6 @@ namespace
 {
 constexpr int kSignalLength = 4096;
 constexpr float kRate = 48000.0f;
-
-std::vector<float> Noise(unsigned seed)
-{
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-  std::vector<float> x(kSignalLength);
-  for (float& v : x)
-    v = noise(rng);
-  return x;
-}
 
 void BM_DelayEffectPerHostSample(benchmark::State& state)
 {
@@ -41,7 +33,8 @@ void BM_DelayEffectPerHostSample(benchmark::State& state)
   c.mix = 0.5f;
   c.dryGain = 0.70710677f;
   c.wetGain = 0.70710677f;
-  const std::vector<float> left = Noise(1), right = Noise(2);
+  const std::vector<float> left = WhiteNoise(kSignalLength, 1),
+                           right = WhiteNoise(kSignalLength, 2);
   int i = 0;
   for (auto _ : state)
   {
@@ -63,7 +56,8 @@ void BM_VoiceEnsemblePerHostSample(benchmark::State& state)
   const bool eight = state.range(0) != 0;
   VX_VoiceEnsemble ensemble;
   ensemble.SetSampleRate(kRate);
-  const std::vector<float> left = Noise(3), right = Noise(4);
+  const std::vector<float> left = WhiteNoise(kSignalLength, 3),
+                           right = WhiteNoise(kSignalLength, 4);
   int i = 0;
   for (auto _ : state)
   {

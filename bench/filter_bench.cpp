@@ -4,6 +4,8 @@
 #include "dsp/decimator.h"
 #include "dsp/filters.h"
 
+#include "signals.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -31,16 +33,6 @@ enum EPath
   kStereoDriven
 };
 
-std::vector<float> Noise(unsigned seed)
-{
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-  std::vector<float> x(kSignalLength);
-  for (float& v : x)
-    v = noise(rng);
-  return x;
-}
-
 std::unique_ptr<VX_FilterBase> MakeFilter(EType type)
 {
   std::unique_ptr<VX_FilterBase> f;
@@ -63,7 +55,8 @@ void BM_FilterPerHostSample(benchmark::State& state)
   const bool moving = state.range(2) != 0;
   std::unique_ptr<VX_FilterBase> owner = MakeFilter(type);
   VX_FilterBase* filter = owner.get(); // the voice's pointer to the active filter
-  const std::vector<float> left = Noise(1), right = Noise(2);
+  const std::vector<float> left = WhiteNoise(kSignalLength, 1),
+                           right = WhiteNoise(kSignalLength, 2);
   float outA[kBlock], outB[kBlock];
   int i = 0;
   float cutoff = 0.6f;
@@ -108,7 +101,7 @@ BENCHMARK(BM_FilterPerHostSample)->Apply(FilterArguments);
 void BM_DecimatorPerOutputSample(benchmark::State& state)
 {
   VX_Decimator d;
-  const std::vector<float> x = Noise(3);
+  const std::vector<float> x = WhiteNoise(kSignalLength, 3);
   int i = 0;
   for (auto _ : state)
   {
@@ -122,7 +115,7 @@ BENCHMARK(BM_DecimatorPerOutputSample);
 void BM_DecimatorChainPerHostSample(benchmark::State& state)
 {
   VX_Decimator first, second;
-  const std::vector<float> x = Noise(4);
+  const std::vector<float> x = WhiteNoise(kSignalLength, 4);
   int i = 0;
   for (auto _ : state)
   {

@@ -4,6 +4,8 @@
 #include "dsp/delay_effect.h"
 #include "dsp/delay_line.h"
 
+#include "signals.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,16 +21,6 @@ constexpr int kPerMs = 48;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr double kPi = 3.14159265358979323846;
-
-std::vector<float> Noise(int n, unsigned seed)
-{
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-  std::vector<float> x(n);
-  for (float& v : x)
-    v = u(rng);
-  return x;
-}
 
 float MaxAbs(const std::vector<float>& x, size_t from = 0, size_t to = SIZE_MAX)
 {
@@ -288,7 +280,7 @@ TEST_F(DelayEffectTest, TapeDelayWetPathIsSilentWithoutFeedback)
     float g;
     bool silent;
   };
-  const std::vector<float> noise = Noise(48000, 1);
+  const std::vector<float> noise = WhiteNoise(48000, 1);
   fx.SetTone(0.5f);
   for (const Case& k : {Case{0.0f, true}, Case{0.5f, false}})
   {
@@ -327,8 +319,8 @@ TEST_F(DelayEffectTest, DiffDelayOffsetsOnlyTheLeftChannelBy30Ms)
 
 TEST_F(DelayEffectTest, ZeroMixPassesTheSignalBitForBitAndLeavesTheStateAlone)
 {
-  const std::vector<float> a = Noise(4800, 2);
-  const std::vector<float> b = Noise(4800, 3);
+  const std::vector<float> a = WhiteNoise(4800, 2);
+  const std::vector<float> b = WhiteNoise(4800, 3);
   for (int type = 0; type < VX_DelayEffect::kNumTypes; ++type)
   {
     SCOPED_TRACE(type);
@@ -380,7 +372,7 @@ TEST_F(DelayEffectTest, ChangingTheTypeOrResettingClearsEveryBuffer)
     cases.push_back({t, t, true, true});
     cases.push_back({t, t, false, false});
   }
-  const std::vector<float> noise = Noise(24000, 4);
+  const std::vector<float> noise = WhiteNoise(24000, 4);
   const std::vector<float> silence(24000, 0.0f);
   fx.SetTone(0.5f);
   for (const Case& k : cases)
@@ -410,7 +402,7 @@ TEST_F(DelayEffectTest, MaximumFeedbackAndModulationStayBoundedAndDecay)
   // Ten seconds of full-scale noise with the delay time sweeping over its whole range, then
   // silence. Feedback asked beyond the 0.95 limit is held there. The linear loops decay; the
   // tape loop may ring on but is held by its clip and saturation (|wet| <= 4 * 4/3).
-  const std::vector<float> noise = Noise(10 * 48000, 5);
+  const std::vector<float> noise = WhiteNoise(10 * 48000, 5);
   for (int type = 0; type < VX_DelayEffect::kNumTypes; ++type)
   {
     for (float g : {0.95f, 10.0f})
@@ -459,7 +451,7 @@ TEST_F(DelayEffectTest, MaximumFeedbackAndModulationStayBoundedAndDecay)
 TEST_F(DelayEffectTest, TimesOutsideTheLinesAreHeldInside)
 {
   // A synced "1/1" at a very slow tempo, or a broken tempo, asks for more than the lines hold.
-  const std::vector<float> noise = Noise(48000, 6);
+  const std::vector<float> noise = WhiteNoise(48000, 6);
   for (int type = 0; type < VX_DelayEffect::kNumTypes; ++type)
   {
     for (float t : {1e9f, kInf, kNaN, -10.0f, 0.0f})
