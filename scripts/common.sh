@@ -6,6 +6,8 @@ VANTRIX_PACKAGES=(
   googletest        # unit tests, built from Debian's sources
   libbenchmark-dev  # benchmarks
   libfftw3-dev      # spectra in the oscillator tests
+  libsimpleini-dev  # the settings file
+  clang libclang-rt-14-dev # libFuzzer targets (scripts/fuzz.sh)
 )
 
 vantrix_missing_packages() {

@@ -1,82 +1,13 @@
 // The audio thread never allocates: after warm-up, rendering blocks with notes, controllers and
 // parameter changes makes no call to the global allocation functions.
 
+#include "support/allocation_guard.h"
 #include "support/hosted_plugin.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <iterator>
-#include <new>
 #include <utility>
-
-namespace
-{
-std::atomic<bool> gCounting{false};
-std::atomic<long> gAllocations{0};
-
-void* CountedAlloc(std::size_t size)
-{
-  if (gCounting.load(std::memory_order_relaxed))
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-
-/** Counts allocations made between construction and Stop(). */
-class AllocationCounter
-{
-public:
-  AllocationCounter()
-  {
-    gAllocations = 0;
-    gCounting = true;
-  }
-  ~AllocationCounter() { gCounting = false; }
-  long Stop()
-  {
-    gCounting = false;
-    return gAllocations.load();
-  }
-};
-} // namespace
-
-void* operator new(std::size_t size)
-{
-  return CountedAlloc(size);
-}
-void* operator new[](std::size_t size)
-{
-  return CountedAlloc(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-  try
-  {
-    return CountedAlloc(size);
-  }
-  catch (...)
-  {
-    return nullptr;
-  }
-}
-void operator delete(void* p) noexcept
-{
-  std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-  std::free(p);
-}
 
 TEST(RealTime, CounterSeesAllocations)
 {

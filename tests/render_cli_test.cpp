@@ -95,6 +95,13 @@ TEST_F(RenderCli, FailuresExitWithTheirStatusAndLeaveNoFile)
       {{"--note", "60", "--seconds", "0.1", "--out", Out("no/such/dir.wav")},
        1,
        Out("no/such/dir.wav") + ": cannot create file"},
+      {{"--preset", absent, "--list-params"}, 1, absent + ": cannot read the file"},
+      {{"--preset", broken, "--list-params"}, 1, broken + ": too short for a preset file"},
+      {{"--state-in", broken, "--list-params"}, 1, broken + ": not a complete state chunk"},
+      {{"--state-in", absent, "--list-params"}, 1, absent + ": cannot read the file"},
+      {{"--save-preset", Out("no/such/a.vxp")}, 1, Out("no/such/a.vxp") + ": cannot write"},
+      {{"--state-out", Out("no/such/a.bin")}, 1, Out("no/such/a.bin") + ": cannot write"},
+      {{"--preset"}, 2, "vantrix-render: --preset: missing value"},
   };
   for (const auto& c : cases)
   {
@@ -191,5 +198,46 @@ TEST_F(RenderCli, DemoSongIsFoundAndItsSettingsApplyBeforeSet)
   EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 94);
   EXPECT_EQ(CurrentValueText(list.out, 63), "22");  // "FX Mix" from demo.params
   EXPECT_EQ(CurrentValueText(list.out, 33), "0.5"); // "Volume": --set wins over demo.params
+}
+TEST_F(RenderCli, PresetsAndStatesCarryTheSoundBetweenRuns)
+{
+  const RunResult save = Run({"--set", "Volume=0.5", "--set", "A440=ON", "--set", "Osc1 Type=Pulse",
+                              "--save-preset", Out("a.vxp"), "--state-out", Out("a.state")});
+  ASSERT_EQ(save.status, 0) << save.err;
+  EXPECT_EQ(save.out, "wrote " + Out("a.vxp") + ": preset file, 4856 bytes\n" + "wrote " +
+                          Out("a.state") + ": state chunk, " +
+                          std::to_string(4854 + Out("a.vxp").size()) + " bytes\n");
+  EXPECT_EQ(DirEntries(mOutputs), (std::vector<std::string>{"a.state", "a.vxp"}));
+
+  const struct
+  {
+    std::vector<std::string> args;
+    const char* a440;
+    const char* volume;
+  } cases[] = {
+      // A preset load switches the reference tone off; a state keeps it.
+      {{"--preset", Out("a.vxp")}, "OFF", "0.5"},
+      {{"--state-in", Out("a.state")}, "ON", "0.5"},
+      // --params and --set come after the preset.
+      {{"--preset", Out("a.vxp"), "--set", "Volume=0.3"}, "OFF", "0.3"},
+  };
+  for (const auto& c : cases)
+  {
+    std::vector<std::string> args = c.args;
+    args.push_back("--list-params");
+    const RunResult r = Run(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(CurrentValueText(r.out, 64), c.a440);
+    EXPECT_EQ(CurrentValueText(r.out, 33), c.volume);
+    EXPECT_EQ(CurrentValueText(r.out, 0), "Pulse");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 94); // the listing only
+  }
+
+  // A render from a preset, which is saved again on the way.
+  const RunResult render = Run({"--preset", Out("a.vxp"), "--note", "60", "--seconds", "0.2",
+                                "--save-preset", Out("b.vxp"), "--out", Out("b.wav")});
+  ASSERT_EQ(render.status, 0) << render.err;
+  EXPECT_EQ(ReadShape(Out("b.wav")).frames, 9600);
+  EXPECT_EQ(std::filesystem::file_size(Out("b.vxp")), 4856u);
 }
 } // namespace

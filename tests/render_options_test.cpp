@@ -206,6 +206,25 @@ TEST(RenderOptionsParse, DefaultsAndEveryOption)
   EXPECT_TRUE(Parse({"--help"}).help);
 }
 
+TEST(RenderOptionsParse, SoundFileOptions)
+{
+  const RenderOptions o =
+      Parse({"--state-in", "s.bin", "--preset", "a.vxp", "--save-preset", "b.vxp", "--state-out",
+             "t.bin", "--note", "60", "--out", "x.wav"});
+  EXPECT_EQ(o.stateIn, "s.bin");
+  EXPECT_EQ(o.preset, "a.vxp");
+  EXPECT_EQ(o.savePreset, "b.vxp");
+  EXPECT_EQ(o.stateOut, "t.bin");
+  // Writing a preset or a state needs neither input nor --out; a render still needs both.
+  EXPECT_EQ(Parse({"--preset", "a.vxp", "--save-preset", "b.vxp"}).out, std::nullopt);
+  EXPECT_TRUE(Parse({"--demo", "--state-out", "t.bin"}).demo);
+  EXPECT_THROW(Parse({"--preset", "a.vxp"}), UsageError);
+  EXPECT_THROW(Parse({"--note", "60", "--save-preset", "b.vxp"}), UsageError);
+  EXPECT_THROW(Parse({"--save-preset", "b.vxp", "--out", "x.wav"}), UsageError);
+  for (const char* option : {"--state-in", "--preset", "--save-preset", "--state-out"})
+    EXPECT_THROW(Parse({option}), UsageError) << option;
+}
+
 TEST(RenderOptionsParse, UsageErrorsNameTheArgument)
 {
   const struct

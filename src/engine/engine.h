@@ -71,6 +71,9 @@ public:
   const NoteTable& Notes() const { return mVoices.Notes(); }
   const NoteTable& ArpNotes() const { return mVoices.ArpNotes(); }
   const VX_VoiceManager& Voices() const { return mVoices; }
+  /** The arpeggiator; other threads touch only its step array (state loading, display). */
+  VX_Arpeggiator& Arpeggiator() { return mVoices.Arpeggiator(); }
+  const VX_Arpeggiator& Arpeggiator() const { return mVoices.Arpeggiator(); }
   float SampleRate() const { return mSampleRate; }
   float SmoothingCoefficient() const { return mSmoothingCoefficient; }
   float LastTempo() const { return mLastTempo; }

@@ -5,7 +5,9 @@
 #include <vector>
 
 OfflineHost::OfflineHost(int sampleRate, int blockSize)
-    : mPlug(std::make_unique<Vantrix>()), mSampleRate(sampleRate), mBlockSize(blockSize)
+    // Preferences in memory only: a render never touches the user's settings file.
+    : mPlug(std::make_unique<Vantrix>(std::string_view())), mSampleRate(sampleRate),
+      mBlockSize(blockSize)
 {
   mPlug->SetSampleRate(sampleRate);
   mPlug->SetBlockSize(blockSize);

@@ -3,27 +3,42 @@
 #include "render/demo_song.h"
 #include "render/offline_host.h"
 #include "render/param_listing.h"
+#include "render/sound_files.h"
+#include "render/vst3_host.h"
 #include "render/wav_file.h"
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 namespace
 {
 constexpr int kChannels = 2;
 
-/** Demo settings first, then the --params files, then --set: later ones win. */
-void ApplyParameterSettings(const RenderOptions& options, const DemoSong* demo,
-                            IPlugProcessor& plug)
+void ApplyParamsFile(const std::filesystem::path& file, IPlugProcessor& plug)
 {
-  std::vector<std::filesystem::path> files;
-  if (demo) files.push_back(demo->paramsFile);
-  files.insert(files.end(), options.paramsFiles.begin(), options.paramsFiles.end());
-  for (const std::filesystem::path& file : files)
-    for (const ParamAssignment& assignment : ReadParamsFile(file))
-      ApplyAssignment(plug, assignment);
+  for (const ParamAssignment& assignment : ReadParamsFile(file))
+    ApplyAssignment(plug, assignment);
+}
+
+/** Demo settings first, then --state-in, --preset, the --params files and --set: later ones
+    win. */
+void ApplySoundSettings(const RenderOptions& options, const DemoSong* demo, Vantrix& plug)
+{
+  if (demo) ApplyParamsFile(demo->paramsFile, plug);
+  if (options.stateIn) RestoreStateFile(plug, *options.stateIn);
+  if (options.preset) LoadPresetFromFile(plug, *options.preset);
+  for (const std::filesystem::path& file : options.paramsFiles)
+    ApplyParamsFile(file, plug);
   for (const ParamAssignment& assignment : options.assignments)
     ApplyAssignment(plug, assignment);
+}
+
+/** --save-preset and --state-out; reported on out unless it is null. */
+void WriteSoundFiles(const RenderOptions& options, Vantrix& plug, std::ostream* out)
+{
+  if (options.savePreset) SavePresetToFile(plug, *options.savePreset, out);
+  if (options.stateOut) SaveStateFile(plug, *options.stateOut, out);
 }
 
 Score BuildScore(const RenderOptions& options, const DemoSong* demo)
@@ -44,7 +59,8 @@ std::string PeakText(float peak)
   return buf;
 }
 
-void Render(const RenderOptions& options, OfflineHost& host, const Score& score, std::ostream& out)
+/** host: OfflineHost or Vst3Host. */
+void Render(const RenderOptions& options, auto& host, const Score& score, std::ostream& out)
 {
   const double seconds = options.seconds.value_or(score.EndSeconds() + options.tail);
   const long long frames = std::llround(seconds * options.sampleRate);
@@ -65,6 +81,24 @@ void Render(const RenderOptions& options, OfflineHost& host, const Score& score,
                 static_cast<double>(frames) / options.sampleRate, options.sampleRate);
   out << "wrote " << options.out->string() << summary << PeakText(peak) << '\n';
 }
+/** The same sound and score through the VST3 module at options.plugin: the sound is settled
+    on a scratch instance exactly as above, then handed to the module (see Vst3Host), and the
+    sound files are written from the module's own state. */
+void RenderThroughPlugin(const RenderOptions& options, const DemoSong* demo, std::ostream& out)
+{
+  // Preferences in memory only: a render never touches the user's settings file.
+  const auto sound = std::make_unique<Vantrix>(std::string_view());
+  ApplySoundSettings(options, demo, *sound);
+  Vst3Host host(*options.plugin, options.sampleRate, options.blockSize);
+  host.LoadSound(*sound, options.stateIn || options.preset);
+  if (options.savePreset || options.stateOut)
+  {
+    const auto saved = std::make_unique<Vantrix>(std::string_view());
+    host.SaveSound(*saved);
+    WriteSoundFiles(options, *saved, &out);
+  }
+  if (options.out) Render(options, host, BuildScore(options, demo), out);
+}
 } // namespace
 
 void RunRenderCommand(const RenderOptions& options, const std::filesystem::path& executable,
@@ -78,13 +112,20 @@ void RunRenderCommand(const RenderOptions& options, const std::filesystem::path&
   const std::optional<DemoSong> demo =
       options.demo ? std::optional<DemoSong>(FindDemoSong(executable)) : std::nullopt;
   const DemoSong* demoSong = demo ? &*demo : nullptr;
+  if (options.plugin)
+  {
+    RenderThroughPlugin(options, demoSong, out);
+    return;
+  }
 
   OfflineHost host(options.sampleRate, options.blockSize);
-  ApplyParameterSettings(options, demoSong, host.Plug());
+  ApplySoundSettings(options, demoSong, host.Plug());
+  // The parameter listing stays the only output of --list-params.
+  WriteSoundFiles(options, host.Plug(), options.listParams ? nullptr : &out);
   if (options.listParams)
   {
     WriteParamList(host.Plug(), out);
     return;
   }
-  Render(options, host, BuildScore(options, demoSong), out);
+  if (options.out) Render(options, host, BuildScore(options, demoSong), out);
 }

@@ -96,7 +96,13 @@ private:
 
 void CheckComplete(const RenderOptions& options)
 {
+  if (options.plugin && options.listParams && !options.help)
+    throw UsageError("--list-params lists the built-in instrument; drop --plugin");
   if (options.help || options.listParams) return;
+  // The demo song's settings alone may be saved too.
+  const bool writesSoundOnly = (options.savePreset || options.stateOut) && !options.midiFile &&
+                               options.notes.empty() && !options.out;
+  if (writesSoundOnly) return;
   if (options.demo && options.midiFile) throw UsageError("--demo and --midi cannot be combined");
   if (!options.demo && !options.midiFile && options.notes.empty())
     throw UsageError("no input: give --midi FILE, --note NOTE or --demo");
@@ -135,6 +141,11 @@ RenderOptions ParseRenderOptions(const std::vector<std::string_view>& args)
       {"--note", [&] { o.notes.push_back(ParseNoteSpec(cursor.Value())); }},
       {"--set", [&] { o.assignments.push_back(ParseAssignment(cursor.Value(), "--set")); }},
       {"--params", [&] { o.paramsFiles.emplace_back(cursor.Value()); }},
+      {"--state-in", [&] { o.stateIn = std::filesystem::path(cursor.Value()); }},
+      {"--preset", [&] { o.preset = std::filesystem::path(cursor.Value()); }},
+      {"--save-preset", [&] { o.savePreset = std::filesystem::path(cursor.Value()); }},
+      {"--state-out", [&] { o.stateOut = std::filesystem::path(cursor.Value()); }},
+      {"--plugin", [&] { o.plugin = std::filesystem::path(cursor.Value()); }},
       {"--rate", [&] { o.sampleRate = IntegerIn("--rate", cursor.Value(), 8000, 768000); }},
       {"--block", [&] { o.blockSize = IntegerIn("--block", cursor.Value(), 1, 65536); }},
       {"--tempo", [&] { o.tempo = DecimalIn("--tempo", cursor.Value(), 0.0, 1000.0, false); }},
@@ -162,7 +173,8 @@ RenderOptions ParseRenderOptions(const std::vector<std::string_view>& args)
 std::string HelpText()
 {
   return R"(usage: vantrix-render (--midi FILE | --note NOTE... | --demo) --out FILE.wav [options]
-       vantrix-render --list-params [--params FILE] [--set NAME=VALUE]...
+       vantrix-render --list-params [sound and parameter options]
+       vantrix-render [sound and parameter options] (--save-preset FILE.vxp | --state-out FILE)
 
 Renders the Vantrix instrument offline into a stereo 32-bit float WAV file.
 
@@ -172,14 +184,25 @@ input
                        one note (repeatable); NOTE is 0..127 or a name (C4 = 60, F#3, Bb2);
                        velocity 1..127 (100), start and length in seconds (0 and 1)
   --demo               the bundled demo song with its parameter settings
+sound
+  --state-in FILE      restore a state chunk as a host does (before everything below)
+  --preset FILE.vxp    load a preset file as the preset browser does (before --params);
+                       a preset load always switches "A440" off
+  --save-preset FILE.vxp
+                       write the sound after every setting as a preset file
+  --state-out FILE     write the sound after every setting as a state chunk (as a host
+                       stores it, without the VST3 binding's own bytes)
 parameters
   --set NAME=VALUE     set a parameter (repeatable); NAME is its exact name or its index;
                        VALUE is a number (clamped to the range) or a list text; for lists
                        surrounding spaces may be left out ("Polyphony=4" means "4  ") and the
                        entry index is accepted too
   --params FILE        NAME=VALUE lines (# starts a comment line), applied before --set
-  --list-params        print the parameters as tab-separated lines and exit
+  --list-params        print the parameters (after every setting) as tab-separated lines
+                       and exit
 rendering
+  --plugin PATH.vst3   render through this VST3 plug-in module instead of the built-in
+                       instrument, driven through the VST3 interfaces as a host does
   --rate HZ            sample rate (48000)
   --block FRAMES       block size (512)
   --tempo BPM          constant host tempo; MIDI ticks are timed at it (default: the file's

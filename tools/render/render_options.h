@@ -17,6 +17,14 @@ struct RenderOptions
   /** --params files in order; applied before the --set assignments. */
   std::vector<std::filesystem::path> paramsFiles;
   std::vector<ParamAssignment> assignments;
+  /** --state-in and --preset: the sound to start from, applied before the --params files. */
+  std::optional<std::filesystem::path> stateIn;
+  std::optional<std::filesystem::path> preset;
+  /** --save-preset and --state-out: the sound after every setting, written before rendering. */
+  std::optional<std::filesystem::path> savePreset;
+  std::optional<std::filesystem::path> stateOut;
+  /** --plugin: render through this VST3 bundle instead of the built-in instrument. */
+  std::optional<std::filesystem::path> plugin;
   int sampleRate = 48000;
   int blockSize = 512;
   std::optional<double> tempo; // a constant host tempo instead of the file's tempo map
@@ -29,7 +37,8 @@ struct RenderOptions
 };
 
 /** Parses the arguments after the program name. Throws UsageError naming the bad argument,
-    also for a render without input or without --out (not needed for --list-params, --help). */
+    also for a render without input or without --out (not needed for --list-params, --help, or a
+    run that only writes a preset or state file). */
 RenderOptions ParseRenderOptions(const std::vector<std::string_view>& args);
 
 /** NOTE[:VELOCITY[:START[:LENGTH]]]; NOTE is 0..127 or a name such as C4 (60), F#3, Bb2. */
