@@ -100,6 +100,9 @@ int Vantrix::ReadState(const IByteChunk& chunk, int startPos)
     NotifyParamChange(i, EParamSource::kPresetRecall, -1);
     NotifyEditorParamChange(i, EParamSource::kPresetRecall);
   }
+  // Asked again now that every value is in: a block that ran while they were arriving has
+  // consumed the first request, and the values after it must not glide in.
+  mEngine.RequestReset();
   return state.endPos;
 }
 
@@ -183,4 +186,6 @@ void Vantrix::ApplyPreset(const VX_PresetRecord& preset)
   SetParameterAndInformHost(kA440, 0.0);
   SendValueToEditor(kA440, 0.0, true);
   StoreSteps(preset.steps);
+  // As for a state: a block that ran while the values arrived must not let the rest glide in.
+  mEngine.RequestReset();
 }
