@@ -344,6 +344,51 @@ TEST(Vst3Module, UnitsGroupTheMidiControllers)
   EXPECT_NE(units->getProgramName(65537, 1, name), kResultOk);
 }
 
+namespace
+{
+/** A host's channel-context list: a track name and colour, and nothing else. */
+class TrackAttributes final : public IAttributeList
+{
+public:
+  tresult VST3_CALL queryInterface(const TUID, void** obj) override
+  {
+    *obj = nullptr;
+    return kNoInterface;
+  }
+  uint32 VST3_CALL addRef() override { return 1; }
+  uint32 VST3_CALL release() override { return 1; }
+  tresult VST3_CALL setInt(AttrID, int64) override { return kResultFalse; }
+  tresult VST3_CALL getInt(AttrID id, int64& value) override
+  {
+    if (std::strcmp(id, ChannelContext::kChannelColorKey) != 0) return kResultFalse;
+    value = 0xFF3366CC;
+    return kResultOk;
+  }
+  tresult VST3_CALL setFloat(AttrID, double) override { return kResultFalse; }
+  tresult VST3_CALL getFloat(AttrID, double&) override { return kResultFalse; }
+  tresult VST3_CALL setString(AttrID, const TChar*) override { return kResultFalse; }
+  tresult VST3_CALL getString(AttrID id, TChar* string, uint32 sizeInBytes) override
+  {
+    if (std::strcmp(id, ChannelContext::kChannelNameKey) != 0) return kResultFalse;
+    CopyToField(string, sizeInBytes / sizeof(TChar), "Lead Synth");
+    return kResultOk;
+  }
+  tresult VST3_CALL setBinary(AttrID, const void*, uint32) override { return kResultFalse; }
+  tresult VST3_CALL getBinary(AttrID, const void*&, uint32&) override { return kResultFalse; }
+};
+} // namespace
+
+TEST(Vst3Module, TakesTheChannelContextAHostSends)
+{
+  Vst3TestHost host;
+  const ComPtr<ChannelContext::IInfoListener> listener =
+      host.Query<ChannelContext::IInfoListener>();
+  ASSERT_TRUE(listener);
+  TrackAttributes attributes;
+  EXPECT_EQ(listener->setChannelContextInfos(&attributes), kResultOk);
+  EXPECT_EQ(listener->setChannelContextInfos(nullptr), kInvalidArgument);
+}
+
 TEST(Vst3Module, CreatesNoViewYet)
 {
   Vst3TestHost host;

@@ -151,6 +151,26 @@ TEST(Vst3State, ReadsWaveLabStreamsThatReportFailure)
   }
 }
 
+TEST(Vst3State, HostWritingBackWhatItReadChangesNothing)
+{
+  // Hosts restore a song's state and then send their own copy of each parameter's value.
+  Vst3TestHost first;
+  ChangeSound(first);
+  Vst3TestHost second;
+  ASSERT_EQ(second.SetState(first.GetState()), kResultOk);
+  const std::vector<uint8_t> restored = second.GetState();
+  ASSERT_TRUE(second.Start(48000.0, 64));
+  // Ardour keeps its copies in single precision.
+  for (ParamID id = 0; id < kNumParams; ++id)
+  {
+    const auto value = static_cast<float>(second.Controller().getParamNormalized(id));
+    second.Controller().setParamNormalized(id, value);
+    second.Changes().Add(id, 0, value);
+  }
+  second.Process(64);
+  EXPECT_EQ(second.GetState(), restored);
+}
+
 TEST(Vst3State, ControllerKeepsNoStateOfItsOwn)
 {
   Vst3TestHost host;

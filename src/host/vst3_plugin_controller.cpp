@@ -2,6 +2,7 @@
 
 #include "host/vst3_plugin.h"
 
+#include "host/host_values.h"
 #include "host/midi_mapping.h"
 #include "host/vst3_strings.h"
 #include "plugin/vantrix.h"
@@ -91,8 +92,7 @@ tresult Vst3Plugin::setParamNormalized(ParamID id, ParamValue value)
     // The engine learns host values through processing; here only the parameter and the
     // editor follow.
     const int index = static_cast<int>(id);
-    IParam& instrumentParam = *mPlug->GetParam(index);
-    instrumentParam.SetValue(instrumentParam.RealFromNormalised(value));
+    SetFromHostValue(*mPlug->GetParam(index), value);
     mPlug->NotifyEditorParamChange(index, EParamSource::kHost);
     mPlug->SendValueToEditor(index, value, true);
   }

@@ -1,6 +1,7 @@
 #include "host/vst3_processing.h"
 
 #include "host/bus_layout.h"
+#include "host/host_values.h"
 #include "host/midi_mapping.h"
 #include "plugin/plug_processor.h"
 
@@ -115,8 +116,7 @@ void Vst3Processing::ApplyParameterChanges(IParameterChanges* changes)
       mBypassed = value > 0.5;
     else if (id < static_cast<ParamID>(mPlug.NParams()))
     {
-      IParam& param = *mPlug.GetParam(static_cast<int>(id));
-      param.SetValue(param.RealFromNormalised(value));
+      SetFromHostValue(*mPlug.GetParam(static_cast<int>(id)), value);
       mPlug.NotifyParamChange(static_cast<int>(id), EParamSource::kHost, offset);
     }
     else if (midi_mapping::IsControllerParam(id))
