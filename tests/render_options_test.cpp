@@ -168,6 +168,26 @@ TEST(ParamAssignmentParse, ParamsFileSkipsCommentsAndBlankLinesAndNamesLines)
   EXPECT_THROW(ReadParamsFile(path.parent_path() / "absent.params"), FileError);
 }
 
+TEST(ParamAssignmentParse, TimedLinesAreAutomationPoints)
+{
+  const std::filesystem::path path = ScratchDir() / "automation.params";
+  WriteText(path, "Volume=0.5\n@9.6 ARP Mode=Up Down\n@0 Glide=10\n");
+  const std::vector<ParamAssignment> lines = ReadParamsFile(path);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_FALSE(lines[0].seconds);
+  EXPECT_EQ(lines[1].seconds, 9.6);
+  EXPECT_EQ(lines[1].name, "ARP Mode");
+  EXPECT_EQ(lines[1].value, "Up Down");
+  EXPECT_EQ(lines[2].seconds, 0.0);
+
+  for (const char* bad : {"@ Volume=1\n", "@-1 Volume=1\n", "@x Volume=1\n", "@2\n",
+                          "@inf Volume=1\n", "@1 Volume\n"})
+  {
+    WriteText(path, bad);
+    EXPECT_THROW(ReadParamsFile(path), UsageError) << bad;
+  }
+}
+
 RenderOptions Parse(std::initializer_list<std::string_view> args)
 {
   return ParseRenderOptions(std::vector<std::string_view>(args));

@@ -3,7 +3,9 @@
 
 A Standard MIDI File, format 1: a tempo track (100 bpm, easing to 88 bpm for the last two
 bars) and three instrument tracks: sustained chords, an eighth-note bass line and a melody with
-pitch-bend scoops and mod-wheel vibrato swells. Standard library only; run it to regenerate:
+pitch-bend scoops and mod-wheel vibrato swells, all on MIDI channel 1 (hosts map controllers
+of the first channel to the instrument's parameters). Bars 5 and 6 are an interlude of held chords
+alone, which demo.params hands to the arpeggiator. Standard library only; run it to regenerate:
 
     python3 make_demo.py [output.mid]
 """
@@ -93,6 +95,9 @@ def tempo_track():
     return t
 
 
+# Bars 5 and 6 (beats 16 to 24): held chords only, arpeggiated by the instrument.
+INTERLUDE = (16, 24)
+
 # One entry per half bar: (bass root, chord voicing).
 HARMONY = [
     ("A1", "C4 E4 G4 B4"), ("A1", "C4 E4 G4 B4"),  # Am9
@@ -107,7 +112,7 @@ HARMONY = [
 
 
 def chord_track():
-    t = Track("Chords", channel=0)
+    t = Track("Chords")
     half = 0
     while half < len(HARMONY):
         # A voicing that stays for the next half bar is held across it.
@@ -121,10 +126,12 @@ def chord_track():
 
 
 def bass_track():
-    t = Track("Bass", channel=1)
+    t = Track("Bass")
     # Eighth-note positions in a half bar and the interval above the root played there.
     pattern = [(0.0, 0, 100), (1.0, 12, 78), (1.5, 7, 84)]
     for half, (root, _) in enumerate(HARMONY[:-2]):
+        if INTERLUDE[0] <= half * 2 < INTERLUDE[1]:
+            continue
         base = note_number(root)
         for offset, interval, velocity in pattern:
             key = base + interval
@@ -142,19 +149,17 @@ MELODY = [
     (10.5, 0.5, "D5", 86), (11.0, 1.0, "C5", 92),
     (12.0, 1.5, "B4", 96), (13.5, 0.5, "A4", 84), (14.0, 0.5, "B4", 88), (14.5, 0.5, "D5", 92),
     (15.0, 1.0, "E5", 100),
-    (16.0, 2.0, "A5", 106), (18.0, 0.5, "G5", 90), (18.5, 0.5, "E5", 88), (19.0, 1.0, "G5", 96),
-    (20.0, 1.5, "F5", 98), (21.5, 0.5, "E5", 86), (22.0, 1.0, "C5", 90), (23.0, 1.0, "A4", 84),
     (24.0, 1.0, "D5", 94), (25.0, 0.5, "E5", 90), (25.5, 0.5, "F5", 92), (26.0, 1.0, "G5", 98),
     (27.0, 1.0, "B5", 104),
     (28.0, 3.75, "A5", 100),
 ]
 
-SCOOPS = [4.0, 16.0, 27.0]  # notes reached by bending up from a semitone below
-SWELLS = [(16.0, 2.0), (28.0, 3.75)]  # (start, length): mod-wheel vibrato on long notes
+SCOOPS = [4.0, 27.0]  # notes reached by bending up from a semitone below
+SWELLS = [(12.0, 1.5), (28.0, 3.75)]  # (start, length): mod-wheel vibrato on long notes
 
 
 def melody_track():
-    t = Track("Melody", channel=2)
+    t = Track("Melody")
     t.controller(0, 1, 0)
     t.bend(0, 0.0)
     for start, length, name, velocity in MELODY:

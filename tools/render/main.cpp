@@ -1,8 +1,8 @@
 // vantrix-render: renders the instrument offline from a MIDI file or single notes into a WAV.
 
+#include "platform/executable_path.h"
 #include "render/render_command.h"
 #include "render/render_error.h"
-#include "platform/executable_path.h"
 
 #include <iostream>
 

@@ -33,9 +33,10 @@ void OfflineHost::Render(const Score& score, long long frames, const BlockSink& 
   std::vector<float> interleaved(2 * block);
 
   const std::vector<ScoreEvent>& events = score.Events();
-  const auto frameOf = [this](const ScoreEvent& e)
-  { return std::llround(e.seconds * mSampleRate); };
+  const std::vector<ScoreParamChange>& changes = score.ParamChanges();
+  const auto frameOf = [this](const auto& e) { return std::llround(e.seconds * mSampleRate); };
   std::size_t next = 0;
+  std::size_t nextChange = 0;
 
   for (long long start = 0; start < frames; start += mBlockSize)
   {
@@ -47,6 +48,15 @@ void OfflineHost::Render(const Score& score, long long frames, const BlockSink& 
     time.mTransportIsRunning = true;
     mPlug->SetTimeInfo(time);
 
+    // Automation first, as hosts deliver parameter changes before the block's events.
+    for (; nextChange < changes.size() && frameOf(changes[nextChange]) < start + count;
+         ++nextChange)
+    {
+      const ScoreParamChange& change = changes[nextChange];
+      mPlug->GetParam(change.index)->SetValue(change.value);
+      mPlug->NotifyParamChange(change.index, EParamSource::kHost,
+                               static_cast<int>(frameOf(change) - start));
+    }
     for (; next < events.size() && frameOf(events[next]) < start + count; ++next)
     {
       IMidiMsg msg;

@@ -4,6 +4,7 @@
 #include "render/number_text.h"
 #include "render/render_error.h"
 
+#include <cmath>
 #include <fstream>
 
 namespace
@@ -40,7 +41,7 @@ ParamAssignment ParseAssignment(std::string_view text, std::string origin)
   if (equals == std::string_view::npos || equals == 0)
     throw UsageError(origin + ": expected NAME=VALUE, got \"" + std::string(text) + "\"");
   return {std::string(text.substr(0, equals)), std::string(text.substr(equals + 1)),
-          std::move(origin)};
+          std::move(origin), std::nullopt};
 }
 
 std::vector<ParamAssignment> ReadParamsFile(const std::filesystem::path& path)
@@ -60,7 +61,20 @@ std::vector<ParamAssignment> ReadParamsFile(const std::filesystem::path& path)
     // Files written on Windows end their lines with CR LF.
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
-    assignments.push_back(ParseAssignment(line, name + ":" + std::to_string(number)));
+    const std::string origin = name + ":" + std::to_string(number);
+    std::optional<double> seconds;
+    std::string_view text = line;
+    if (text[0] == '@')
+    {
+      const std::size_t space = text.find(' ');
+      const std::string_view time = text.substr(1, space == std::string_view::npos ? 0 : space - 1);
+      seconds = ParseDecimal(time);
+      if (!seconds || !(*seconds >= 0.0) || !std::isfinite(*seconds))
+        throw UsageError(origin + ": expected @SECONDS NAME=VALUE, got \"" + line + "\"");
+      text = TrimSpaces(text.substr(space));
+    }
+    assignments.push_back(ParseAssignment(text, origin));
+    assignments.back().seconds = seconds;
   }
   if (in.bad()) throw FileError(name + ": read error");
   return assignments;
@@ -82,15 +96,21 @@ std::optional<double> ParamValueFromText(const IParam& param, std::string_view t
   return param.ParseText(text);
 }
 
-void ApplyAssignment(IPlugProcessor& plug, const ParamAssignment& assignment)
+ResolvedAssignment ResolveAssignment(const IPlugProcessor& plug, const ParamAssignment& assignment)
 {
   const std::optional<int> index = FindParamIndex(plug, assignment.name);
   if (!index)
     throw UsageError(assignment.origin + ": unknown parameter \"" + assignment.name + "\"");
-  IParam& param = *plug.GetParam(*index);
+  const IParam& param = *plug.GetParam(*index);
   const std::optional<double> value = ParamValueFromText(param, assignment.value);
   if (!value)
     throw UsageError(assignment.origin + ": unparsable value \"" + assignment.value +
                      "\" for parameter \"" + std::string(param.Name()) + "\"");
-  param.SetValue(*value);
+  return {*index, *value};
+}
+
+void ApplyAssignment(IPlugProcessor& plug, const ParamAssignment& assignment)
+{
+  const ResolvedAssignment resolved = ResolveAssignment(plug, assignment);
+  plug.GetParam(resolved.index)->SetValue(resolved.value);
 }

@@ -15,23 +15,36 @@ namespace
 {
 constexpr int kChannels = 2;
 
-void ApplyParamsFile(const std::filesystem::path& file, IPlugProcessor& plug)
+/** Applies a parameter file's settings; its automation points are added to automation. */
+void ApplyParamsFile(const std::filesystem::path& file, IPlugProcessor& plug,
+                     std::vector<ScoreParamChange>& automation)
 {
   for (const ParamAssignment& assignment : ReadParamsFile(file))
-    ApplyAssignment(plug, assignment);
+  {
+    if (!assignment.seconds)
+    {
+      ApplyAssignment(plug, assignment);
+      continue;
+    }
+    const ResolvedAssignment resolved = ResolveAssignment(plug, assignment);
+    automation.push_back({*assignment.seconds, resolved.index, resolved.value});
+  }
 }
 
 /** Demo settings first, then --state-in, --preset, the --params files and --set: later ones
-    win. */
-void ApplySoundSettings(const RenderOptions& options, const DemoSong* demo, Vantrix& plug)
+    win. Returns the automation points of the parameter files. */
+std::vector<ScoreParamChange> ApplySoundSettings(const RenderOptions& options, const DemoSong* demo,
+                                                 Vantrix& plug)
 {
-  if (demo) ApplyParamsFile(demo->paramsFile, plug);
+  std::vector<ScoreParamChange> automation;
+  if (demo) ApplyParamsFile(demo->paramsFile, plug, automation);
   if (options.stateIn) RestoreStateFile(plug, *options.stateIn);
   if (options.preset) LoadPresetFromFile(plug, *options.preset);
   for (const std::filesystem::path& file : options.paramsFiles)
-    ApplyParamsFile(file, plug);
+    ApplyParamsFile(file, plug, automation);
   for (const ParamAssignment& assignment : options.assignments)
     ApplyAssignment(plug, assignment);
+  return automation;
 }
 
 /** --save-preset and --state-out; reported on out unless it is null. */
@@ -41,13 +54,16 @@ void WriteSoundFiles(const RenderOptions& options, Vantrix& plug, std::ostream* 
   if (options.stateOut) SaveStateFile(plug, *options.stateOut, out);
 }
 
-Score BuildScore(const RenderOptions& options, const DemoSong* demo)
+Score BuildScore(const RenderOptions& options, const DemoSong* demo,
+                 const std::vector<ScoreParamChange>& automation)
 {
   std::optional<std::filesystem::path> midiFile = options.midiFile;
   if (demo) midiFile = demo->midiFile;
   Score score = midiFile ? Score::FromMidiFile(ReadMidiFile(*midiFile), options.tempo)
                          : Score(options.tempo.value_or(Score::kDefaultTempo));
   score.AddNotes(options.notes);
+  for (const ScoreParamChange& change : automation)
+    score.AddParamChange(change);
   return score;
 }
 
@@ -88,7 +104,7 @@ void RenderThroughPlugin(const RenderOptions& options, const DemoSong* demo, std
 {
   // Preferences in memory only: a render never touches the user's settings file.
   const auto sound = std::make_unique<Vantrix>(std::string_view());
-  ApplySoundSettings(options, demo, *sound);
+  const std::vector<ScoreParamChange> automation = ApplySoundSettings(options, demo, *sound);
   Vst3Host host(*options.plugin, options.sampleRate, options.blockSize);
   host.LoadSound(*sound, options.stateIn || options.preset);
   if (options.savePreset || options.stateOut)
@@ -97,7 +113,7 @@ void RenderThroughPlugin(const RenderOptions& options, const DemoSong* demo, std
     host.SaveSound(*saved);
     WriteSoundFiles(options, *saved, &out);
   }
-  if (options.out) Render(options, host, BuildScore(options, demo), out);
+  if (options.out) Render(options, host, BuildScore(options, demo, automation), out);
 }
 } // namespace
 
@@ -119,7 +135,8 @@ void RunRenderCommand(const RenderOptions& options, const std::filesystem::path&
   }
 
   OfflineHost host(options.sampleRate, options.blockSize);
-  ApplySoundSettings(options, demoSong, host.Plug());
+  const std::vector<ScoreParamChange> automation =
+      ApplySoundSettings(options, demoSong, host.Plug());
   // The parameter listing stays the only output of --list-params.
   WriteSoundFiles(options, host.Plug(), options.listParams ? nullptr : &out);
   if (options.listParams)
@@ -127,5 +144,5 @@ void RunRenderCommand(const RenderOptions& options, const std::filesystem::path&
     WriteParamList(host.Plug(), out);
     return;
   }
-  if (options.out) Render(options, host, BuildScore(options, demoSong), out);
+  if (options.out) Render(options, host, BuildScore(options, demoSong, automation), out);
 }

@@ -197,7 +197,8 @@ parameters
                        VALUE is a number (clamped to the range) or a list text; for lists
                        surrounding spaces may be left out ("Polyphony=4" means "4  ") and the
                        entry index is accepted too
-  --params FILE        NAME=VALUE lines (# starts a comment line), applied before --set
+  --params FILE        NAME=VALUE lines (# starts a comment line), applied before --set;
+                       a line "@SECONDS NAME=VALUE" is automation: the value at that time
   --list-params        print the parameters (after every setting) as tab-separated lines
                        and exit
 rendering

@@ -98,6 +98,14 @@ void Score::AddNotes(const std::vector<NoteSpec>& notes)
   SortEvents();
 }
 
+void Score::AddParamChange(const ScoreParamChange& change)
+{
+  const auto after =
+      std::upper_bound(mParamChanges.begin(), mParamChanges.end(), change.seconds,
+                       [](double t, const ScoreParamChange& point) { return t < point.seconds; });
+  mParamChanges.insert(after, change);
+}
+
 double Score::TempoAt(double seconds) const
 {
   const auto after =

@@ -25,6 +25,14 @@ struct ScoreEvent
   uint8_t data2 = 0;
 };
 
+/** An automation point: parameter index takes real value at a time in seconds. */
+struct ScoreParamChange
+{
+  double seconds = 0.0;
+  int index = 0;
+  double value = 0.0;
+};
+
 class Score
 {
 public:
@@ -39,8 +47,13 @@ public:
   /** Adds note on and note off pairs on channel 1. */
   void AddNotes(const std::vector<NoteSpec>& notes);
 
+  /** Adds an automation point; points at the same time keep the order in which they were added. */
+  void AddParamChange(const ScoreParamChange& change);
+
   /** Events by time; events at the same time keep the order in which they were added. */
   const std::vector<ScoreEvent>& Events() const { return mEvents; }
+  /** Automation points by time. */
+  const std::vector<ScoreParamChange>& ParamChanges() const { return mParamChanges; }
   /** Host tempo in beats per minute in effect at time seconds. */
   double TempoAt(double seconds) const;
   /** Time of the last event (for a MIDI file: of its latest end-of-track). */
@@ -56,6 +69,7 @@ private:
   void SortEvents();
 
   std::vector<ScoreEvent> mEvents;
-  std::vector<TempoPoint> mTempo; // by time, the first at 0
+  std::vector<ScoreParamChange> mParamChanges; // by time
+  std::vector<TempoPoint> mTempo;              // by time, the first at 0
   double mEndSeconds = 0.0;
 };

@@ -203,9 +203,10 @@ void Vst3Host::Render(const Score& score, long long frames, const BlockSink& sin
   if (!mInstance->StartProcessing(setup)) throw FileError("the plug-in refused to process");
 
   const std::vector<ScoreEvent>& events = score.Events();
+  const std::vector<ScoreParamChange>& changes = score.ParamChanges();
   // Event times to frames exactly as OfflineHost places them.
-  const auto frameOf = [this](const ScoreEvent& e)
-  { return std::llround(e.seconds * mSampleRate); };
+  const auto frameOf = [this](const auto& e) { return std::llround(e.seconds * mSampleRate); };
+  std::size_t nextChange = 0;
   const auto timerFrames = std::llround(kTimerSeconds * mSampleRate);
   long long nextTimer = timerFrames;
   std::size_t next = 0;
@@ -219,6 +220,13 @@ void Vst3Host::Render(const Score& score, long long frames, const BlockSink& sin
     if (start == 0)
       for (const PendingChange& change : mFirstBlockChanges)
         mChanges.Add(change.id, 0, change.value);
+    for (; nextChange < changes.size() && frameOf(changes[nextChange]) < start + count;
+         ++nextChange)
+    {
+      const ScoreParamChange& change = changes[nextChange];
+      const auto id = static_cast<ParamID>(change.index);
+      mChanges.Add(id, static_cast<int>(frameOf(change) - start), NormalisedFor(id, change.value));
+    }
     for (; next < events.size() && frameOf(events[next]) < start + count; ++next)
       AddScoreEvent(events[next], static_cast<int>(frameOf(events[next]) - start));
 
