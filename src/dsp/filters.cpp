@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <type_traits>
 
 namespace
 {
@@ -76,35 +77,44 @@ struct SatCurve
 };
 
 // ----- One sample of one channel. The feedback term uses the states from before the update.
+//
+// Without resonance (k = 0) the feedback term is a signed zero whose saturation adds nothing to
+// the third stage, so kFeedback = false leaves it out: the result is the same to the bit, and the
+// third stage no longer waits for the saturations of the fourth (the states that only feed the
+// feedback keep running, ready for when the resonance returns).
 
+template <bool kFeedback>
 inline float TickSmooth(VX_LadderState& s, float x, float g, float k, const SatCurve& sat)
 {
   const float fb = k * (s.z - s.s4);
   s.s1 += g * (x + kAntiDenormal - s.s1);
   s.s2 += g * (s.s1 - s.s2);
-  s.s3 += g * (sat(fb) + s.s2 - s.s3);
+  s.s3 += g * ((kFeedback ? sat(fb) + s.s2 : s.s2) - s.s3);
   s.z = sat(s.s3);
   s.s4 += g * (s.z - s.s4);
   return s.s3;
 }
 
+template <bool kFeedback>
 inline float TickRaw(VX_LadderState& s, float x, float g, float k)
 {
   const float fb = k * (s.s3 - s.s4);
   s.s1 += g * (x + kAntiDenormal - s.s1);
   s.s2 += g * (s.s1 - s.s2);
-  s.s3 += g * (Sat4(fb) + s.s2 - s.s3);
+  s.s3 += g * ((kFeedback ? Sat4(fb) + s.s2 : s.s2) - s.s3);
   s.s4 += g * (s.s3 - s.s4);
   return s.s3;
 }
 
+template <bool kFeedback>
 inline float TickBandPass(VX_LadderState& s, float x, float g, float k)
 {
   const float fb = k * (s.s3 - s.s4);
   s.s1 += g * (x + kAntiDenormal - s.s1);
   s.s2 += g * (s.s1 - s.s2);
   // s1 - s2 settles to exactly 0 under a constant input, hence a second offset here.
-  s.s3 += g * (Sat4(fb) + (s.s1 - s.s2) + kAntiDenormal - s.s3);
+  const float bandPass = s.s1 - s.s2;
+  s.s3 += g * ((kFeedback ? Sat4(fb) + bandPass : bandPass) + kAntiDenormal - s.s3);
   s.s4 += g * (s.s3 - s.s4);
   return s.s3 - s.s4;
 }
@@ -346,13 +356,25 @@ void VX_FilterBase::RunLadders(const VoiceBlock* voices, int count, bool stereo,
     blocks[n] = stereo ? voices[v].right : voices[v].left;
     coefficients[n++] = co;
   }
-  // The narrowest lane set that holds them all: one voice costs one vector's worth.
-  if (n <= 4)
-    RunLadderLanes<4>(n, states, coefficients, blocks, tick);
-  else if (n <= 8)
-    RunLadderLanes<8>(n, states, coefficients, blocks, tick);
+  bool feedback = false;
+  for (int c = 0; c < n; ++c)
+    feedback |= coefficients[c].k != 0.0f;
+  const auto run = [&](auto withFeedback)
+  {
+    const auto laneTick = [&](const LadderCoefficients& co, VX_LadderState& s, float x)
+    { return tick(withFeedback, co, s, x); };
+    // The narrowest lane set that holds them all: one voice costs one vector's worth.
+    if (n <= 4)
+      RunLadderLanes<4>(n, states, coefficients, blocks, laneTick);
+    else if (n <= 8)
+      RunLadderLanes<8>(n, states, coefficients, blocks, laneTick);
+    else
+      RunLadderLanes<kMaxChains>(n, states, coefficients, blocks, laneTick);
+  };
+  if (feedback)
+    run(std::true_type());
   else
-    RunLadderLanes<kMaxChains>(n, states, coefficients, blocks, tick);
+    run(std::false_type());
 }
 
 void VX_FilterBase::ProcessBlock(const float* in, float* out)
@@ -394,8 +416,8 @@ void VX_Filter18dBLP_Smooth::ProcessVoices(const VoiceBlock* voices, int count, 
                                            bool /*driven*/)
 {
   RunLadders(voices, count, stereo,
-             [](const LadderCoefficients& co, VX_LadderState& s, float x)
-             { return TickSmooth(s, x, co.g, co.k, co.sat); });
+             [](auto withFeedback, const LadderCoefficients& co, VX_LadderState& s, float x)
+             { return TickSmooth<decltype(withFeedback)::value>(s, x, co.g, co.k, co.sat); });
 }
 
 // ----- VX_Filter18dBLP_Raw
@@ -440,8 +462,8 @@ void VX_Filter18dBLP_Raw::ProcessVoices(const VoiceBlock* voices, int count, boo
   if (!driven)
   {
     RunLadders(voices, count, stereo,
-               [](const LadderCoefficients& co, VX_LadderState& s, float x)
-               { return TickRaw(s, x, co.g, co.k); });
+               [](auto withFeedback, const LadderCoefficients& co, VX_LadderState& s, float x)
+               { return TickRaw<decltype(withFeedback)::value>(s, x, co.g, co.k); });
     return;
   }
 
@@ -449,7 +471,7 @@ void VX_Filter18dBLP_Raw::ProcessVoices(const VoiceBlock* voices, int count, boo
   const VX_FilterDrive& drive = *static_cast<VX_Filter18dBLP_Raw*>(voices[0].filter)->mDrive;
   const float inputGain = drive.inputGain;
   RunLadders(voices, count, stereo,
-             [=](const LadderCoefficients& co, VX_LadderState& s, float x)
+             [=](auto, const LadderCoefficients& co, VX_LadderState& s, float x)
              { return TickDrivenLadder(s, x, co.g, co.k, inputGain); });
   VX_CutoffTable::State* posts[kMaxChains];
   float* blocks[kMaxChains];
@@ -479,8 +501,8 @@ void VX_Filter18dBBP_Smooth::ProcessVoices(const VoiceBlock* voices, int count, 
                                            bool /*driven*/)
 {
   RunLadders(voices, count, stereo,
-             [](const LadderCoefficients& co, VX_LadderState& s, float x)
-             { return TickBandPass(s, x, co.g, co.k); });
+             [](auto withFeedback, const LadderCoefficients& co, VX_LadderState& s, float x)
+             { return TickBandPass<decltype(withFeedback)::value>(s, x, co.g, co.k); });
 }
 
 // ----- VX_FilterAllPass

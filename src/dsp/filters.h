@@ -97,7 +97,8 @@ public:
 protected:
   explicit VX_FilterBase(VX_ResonanceShape shape);
 
-  /** Runs tick(coefficients, state, x) over the ladder recursions of voices, in place. */
+  /** Runs tick(withFeedback, coefficients, state, x) over the ladder recursions of voices, in
+   *  place; withFeedback is std::false_type when no voice has resonance. */
   template <class Tick>
   static void RunLadders(const VoiceBlock* voices, int count, bool stereo, Tick tick);
 
