@@ -44,13 +44,10 @@ public:
   /** The clock: the note of a step that happens in this sample, else -1. */
   int Step();
 
-  int Mode() const { return mMode; }
-  int Octaves() const { return mRange; }
   int PreviousNote() const { return mPreviousNote; }
   int PitchToNote() const { return mPitchToNote; }
   float Velocity() const { return mVelocity; }
   float Transposition() const { return mTransposition; }
-  int SequencePosition() const { return mSequencePosition; }
   int StepNote(int step) const { return mSteps[step].load(std::memory_order_relaxed); }
   /** Any thread (state loading): replaces one stored step. */
   void SetStepNote(int step, int note) { mSteps[step].store(note, std::memory_order_relaxed); }

@@ -563,8 +563,7 @@ void VX_Engine::RenderFrame(float& left, float& right)
   float l = same * left + cross * right;
   float r = cross * left + same * right;
 
-  if (Current(kFxMix) > 0.0f)
-    ApplyDelay(l, r);
+  if (Current(kFxMix) > 0.0f) ApplyDelay(l, r);
 
   const float volume = Current(kVolume) * emulationGain;
   left = volume * l;
@@ -574,8 +573,7 @@ void VX_Engine::RenderFrame(float& left, float& right)
 float VX_Engine::EmulateVoices(float& left, float& right)
 {
   const int mode = mSettings.unisonMode;
-  if (mode < 4)
-    return 1.0f;
+  if (mode < 4) return 1.0f;
   mEnsemble.SetRate(Current(kUnisonDetune));
   if (mode == 4) // "4 Voice Emulation (Low CPU)"
     mEnsemble.ProcessFour(left, right);

@@ -67,7 +67,6 @@ public:
   // Inspection.
   const VX_ParamSlot& Slot(int index) const { return mSlots[index]; }
   const VX_EngineSettings& Settings() const { return mSettings; }
-  const VX_TempoSync& TempoSync(ETempoSync which) const { return mTempoSyncs[which]; }
   const NoteTable& Notes() const { return mVoices.Notes(); }
   const NoteTable& ArpNotes() const { return mVoices.ArpNotes(); }
   const VX_VoiceManager& Voices() const { return mVoices; }
@@ -76,7 +75,6 @@ public:
   const VX_Arpeggiator& Arpeggiator() const { return mVoices.Arpeggiator(); }
   float SampleRate() const { return mSampleRate; }
   float SmoothingCoefficient() const { return mSmoothingCoefficient; }
-  float LastTempo() const { return mLastTempo; }
   int NumSmoothingSlots() const { return mNumSmoothing; }
   size_t NumQueuedEvents() const { return mEvents.Size(); }
 

@@ -48,11 +48,6 @@ VX_OscSlot& VX_Voice::Slot(EOscillator which)
                           : static_cast<VX_OscSlot&>(mSub);
 }
 
-const VX_OscSlot& VX_Voice::Slot(EOscillator which) const
-{
-  return const_cast<VX_Voice*>(this)->Slot(which);
-}
-
 void VX_Voice::SetSampleRate(float rate)
 {
   mGlideA.SetSampleRate(rate);
@@ -80,11 +75,11 @@ void VX_Voice::NoteOn(int note, int velocity, int pitchTo)
 {
   const VX_EngineSettings& s = *mSettings;
   mNote = note;
-  mPitchToNote = pitchTo == -1 ? note : pitchTo;
+  if (pitchTo == -1) pitchTo = note;
   mVelocity = velocity / 128.0f;
   const float transpose = Target(kTranspose);
   mPitch = std::clamp(note / 128.0f + transpose, 0.0f, 1.0f);
-  mSecondPitch = std::clamp(mPitchToNote / 128.0f + transpose, -1.0f, 1.0f);
+  mSecondPitch = std::clamp(pitchTo / 128.0f + transpose, -1.0f, 1.0f);
 
   bool glide = false;
   if (s.arpMode == VX_Arpeggiator::kSeqRecord ||

@@ -84,26 +84,17 @@ public:
   bool IsActive() const { return mActive; }
   bool Gate() const { return mGate; }
   int Note() const { return mNote; }
-  int PitchToNote() const { return mPitchToNote; }
   float Pitch() const { return mPitch; }
-  float SecondPitch() const { return mSecondPitch; }
-  float Velocity() const { return mVelocity; }
   float LastAmplitude() const { return mLastAmplitude; }
   const VX_Envelope& AmpEnvelope() const { return mAmpEnv; }
   const VX_Envelope& FilterEnvelope() const { return mFilterEnv; }
-  const VX_Envelope& Lfo1Ramp() const { return mLfo1Ramp; }
   const VX_Glide& GlideA() const { return mGlideA; }
-  const VX_Glide& GlideB() const { return mGlideB; }
-  const VX_BlepOsc& Oscillator(EOscillator which) const { return Slot(which).Active(); }
-  float Source(ESource source) const { return mSources[source]; }
-  float OscillatorPitch(EOscillator which) const { return mPitches[which]; }
 
 private:
   float Target(int index) const;
   float Raw(int index) const;
   float Current(int index) const;
   VX_OscSlot& Slot(EOscillator which);
-  const VX_OscSlot& Slot(EOscillator which) const;
   VX_FilterBase& ActiveFilter() { return *mFilters[mFilterType]; }
 
   void UpdateSources();
@@ -132,7 +123,6 @@ private:
   bool mActive = false;
   bool mGate = false;
   int mNote = -1;
-  int mPitchToNote = -1;
   float mLastAmplitude = 0.0f;
   float mPitch = 0.0f;       // pitch units, 0..1
   float mSecondPitch = 0.0f; // pitch units, -1..1

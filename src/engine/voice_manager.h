@@ -53,7 +53,6 @@ public:
   void MarkOscillatorEnabled(VX_Voice::EOscillator which) { mOscEnabled[which] = true; }
   void SelectLfo2(int type) { mLfo2.Select(type); }
   void SetLfo2Delay(float ms) { mLfo2Ramp.SetAttack(ms); }
-  const VX_Envelope& Lfo2Ramp() const { return mLfo2Ramp; }
 
   VX_Arpeggiator& Arpeggiator() { return mArp; }
   const VX_Arpeggiator& Arpeggiator() const { return mArp; }
@@ -62,7 +61,6 @@ public:
   const NoteTable& Notes() const { return mNotes; }
   const NoteTable& ArpNotes() const { return mArpNotes; }
   int NumActiveVoices() const { return mNumActive; }
-  int ActiveVoice(int position) const { return mActive[position]; }
 
 private:
   /** Voice NoteOn for a key of the note table, adding the voice to the active list. */
